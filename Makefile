@@ -1,0 +1,37 @@
+# Thin wrappers around CMake. See README.md.
+BUILD ?= build
+JOBS ?= $(shell nproc)
+DEB_PACKAGES = cmake g++ make qt6-base-dev libqt6serialport6-dev qt6-serialport-dev \
+               xvfb xauth faketime poppler-utils fonts-dejavu-core fonts-liberation
+export KESTRELPOINT_HOME ?= $(HOME)/Kestrelpoint
+
+.PHONY: all build deps run test demo clean
+
+all: build
+
+$(BUILD)/CMakeCache.txt:
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS)
+
+deps:
+	@if [ "$$(id -u)" -ne 0 ]; then \
+	  echo "make deps installs Debian packages and must run as root:"; \
+	  echo "  sudo apt-get update && sudo apt-get install -y $(DEB_PACKAGES)"; exit 1; fi
+	apt-get update
+	DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends $(DEB_PACKAGES)
+
+run: build
+	@mkdir -p "$(KESTRELPOINT_HOME)"
+	@[ -e "$(KESTRELPOINT_HOME)/Kestrelpoint.hlp" ] || cp docs/Kestrelpoint.hlp "$(KESTRELPOINT_HOME)/" 2>/dev/null || true
+	$(BUILD)/src/kestrelpoint
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j 2
+
+demo: build
+	tools/demo.sh $(BUILD)
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,61 @@
+#include "app/mnumenu.h"
+#include "engine/station.h"
+#include "platform/clock.h"
+#include "platform/errorreport.h"
+#include "platform/parallelport.h"
+#include "platform/paths.h"
+#include "ui/frmerror.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLockFile>
+#include <QMessageBox>
+
+#include <cstdio>
+
+namespace {
+
+// A start-up failure: the operator sees it in a message box when there is a
+// screen, and it is always written to standard error.
+int refuseToStart(const QString &text)
+{
+    std::fprintf(stderr, "kestrelpoint: %s\n", qPrintable(text));
+    if (QGuiApplication::platformName() != QLatin1String("offscreen")
+        && QGuiApplication::platformName() != QLatin1String("minimal"))
+        QMessageBox::critical(nullptr, QStringLiteral("Kestrelpoint"), text);
+    return 1;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Kestrelpoint"));
+    QApplication::setApplicationVersion(QStringLiteral(KESTRELPOINT_VERSION));
+
+    // Two copies on one data folder would switch the receivers twice and
+    // overwrite each other's edits.
+    const QString data = Paths::dataDir();
+    QDir().mkpath(data);
+    QLockFile lock(data + QStringLiteral("/.kestrelpoint.lock"));
+    lock.setStaleLockTime(0);
+    if (!lock.tryLock(0)) {
+        if (lock.error() == QLockFile::LockFailedError)
+            return refuseToStart(QStringLiteral("Kestrelpoint is already running."));
+        return refuseToStart(QStringLiteral("The folder %1 cannot be used: %2.")
+                                 .arg(data, lock.error() == QLockFile::PermissionError
+                                                ? QStringLiteral("Permission denied")
+                                                : QStringLiteral("Unknown error")));
+    }
+
+    setErrorHandler(&frmError::ShowErrorMessage);
+    SystemClock clock;
+    Station station(clock, openParallelPort());
+    mnuMenu window(station);
+    QString error;
+    if (!window.Load(&error))
+        return refuseToStart(error);
+    window.showMaximized();
+    return app.exec();
+}

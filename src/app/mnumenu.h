@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+
+class QLabel;
+class QListView;
+class QProgressBar;
+class Station;
+
+// The main window: the first and last window of the program. It shows the
+// engine's running state and carries the menus into every other window.
+class mnuMenu : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit mnuMenu(Station &station, QWidget *parent = nullptr);
+    ~mnuMenu() override;
+
+    // Start-up. False with the reason when the program cannot run.
+    bool Load(QString *error);
+    // The two-receiver controls follow the TwoReceivers setting.
+    void showReceiver2Controls(bool shown);
+
+    // Answer given to "Exit Kestrelpoint?" without asking; for tests.
+    void setExitAnswerForTest(int button) { m_exitAnswerForTest = button; }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    void buildControls();
+    void buildMenus();
+
+    Station &m_station;
+    QLabel *lblClock;
+    QLabel *lblPort;
+    QLabel *Label5;
+    QLabel *label1;
+    QLabel *Label2;
+    QListView *lstNextToSwitch;
+    QLabel *Label6;
+    QLabel *Label3;
+    QLabel *Label4;
+    QListView *lstNextToSwitch2;
+    QProgressBar *ProgressBar1;
+    int m_exitAnswerForTest = 0;
+};

@@ -1,0 +1,91 @@
+#include "station.h"
+
+#include "engine/activitylog.h"
+#include "platform/clock.h"
+#include "platform/errorreport.h"
+#include "platform/paths.h"
+#include "platform/parallelport.h"
+
+#include <QDir>
+
+#include <cerrno>
+
+namespace {
+bool makeFolder(const QString &path, QString *error)
+{
+    if (QDir(path).exists())
+        return true;
+    errno = 0;
+    if (QDir().mkpath(path))
+        return true;
+    if (error)
+        *error = QStringLiteral("The folder %1 cannot be created: %2.")
+                     .arg(path, errnoDescription(errno ? errno : EACCES));
+    return false;
+}
+
+bool failFile(const QString &path, const QString &reason, QString *error)
+{
+    if (error)
+        *error = QStringLiteral("The file %1 cannot be opened: %2.").arg(path, reason);
+    return false;
+}
+} // namespace
+
+Station::Station(Clock &clock, std::unique_ptr<ParallelPort> port, QObject *parent)
+    : QObject(parent), m_clock(clock), m_port(std::move(port))
+{
+}
+
+Station::~Station() = default;
+
+bool Station::InitProgram(QString *error)
+{
+    const QString data = Paths::dataDir();
+    if (!makeFolder(data, error) || !makeFolder(Paths::logsDir(), error))
+        return false;
+    QString reason;
+    if (!SettingsFiles::ReadTimeResetFile(data, settings, &reason))
+        return failFile(Paths::dataFile(SettingsFiles::kTimeResetName), reason, error);
+    const QString schedulePath = Paths::dataFile(QStringLiteral("SwitchList.dat"));
+    if (!m_store.OpenScheduleFile(schedulePath, &reason))
+        return failFile(schedulePath, reason, error);
+    if (!SettingsFiles::ReadSettingsFile(data, settings, &reason))
+        return failFile(Paths::dataFile(SettingsFiles::kSettingsName), reason, error);
+    BuildSwitchList1();
+    if (settings.twoReceivers())
+        BuildSwitchList2();
+    WritePortBits();
+    return true;
+}
+
+void Station::buildSwitchList(int receiver)
+{
+    const QDateTime now = m_clock.now();
+    SwitchListBuild build = BuildSwitchList(m_store, receiver, settings.twoReceivers(), now.date(),
+                                            now.time().msecsSinceStartOfDay() / 1000.0);
+    const int i = index(receiver);
+    m_lists[i] = std::move(build.entries);
+    takeNextSwitch(m_store, m_lists[i], m_next[i]);
+    if (!build.badTimes.isEmpty())
+        ShowErrorMessage(build.badTimes.join(QLatin1Char('\n')));
+    Q_EMIT switchListChanged(receiver);
+}
+
+quint8 Station::portByte() const
+{
+    int value = 0;
+    for (int i = 0; i < 8; ++i)
+        value += PortBits[i] << i;
+    return quint8(value);
+}
+
+void Station::WritePortBits()
+{
+    m_port->writeData(portByte());
+}
+
+void Station::WriteActivityLog(const QString &activityText)
+{
+    ::WriteActivityLog(settings, m_clock.now(), activityText);
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+// The program's only source of the date and time. Logic asks the clock, never
+// QDateTime directly, so that tests can place the program at any moment.
+class Clock
+{
+public:
+    virtual ~Clock() = default;
+
+    virtual QDateTime now() const = 0;
+    // Sets the time of day, keeping the date. False with a reason when refused.
+    virtual bool setTimeOfDay(const QTime &time, QString *error) = 0;
+    // Lets time pass without doing anything else.
+    virtual void sleepMs(int ms) = 0;
+
+    QDate today() const { return now().date(); }
+    // Seconds since local midnight with their fraction, 0 <= x < 86400.
+    double secondsSinceMidnight() const;
+    // The clock text "HH:MM:SS".
+    QString clockText() const;
+};
+
+// Rounds to the nearest whole number, a half going to the even neighbour.
+int roundHalfEven(double value);
+
+class SystemClock final : public Clock
+{
+public:
+    QDateTime now() const override;
+    // Sets the system clock with clock_settime (needs CAP_SYS_TIME). When
+    // $KESTRELPOINT_CLOCK_DRYRUN names a file, appends the new time to it
+    // instead and leaves the clock alone.
+    bool setTimeOfDay(const QTime &time, QString *error) override;
+    void sleepMs(int ms) override;
+};
+
+// A clock that stands still until told to move: for tests and benchmarks.
+class ManualClock final : public Clock
+{
+public:
+    explicit ManualClock(const QDateTime &start = {}) : m_now(start) {}
+
+    QDateTime now() const override { return m_now; }
+    bool setTimeOfDay(const QTime &time, QString *error) override;
+    void sleepMs(int ms) override { advanceMs(ms); }
+
+    void set(const QDateTime &moment) { m_now = moment; }
+    void advanceMs(qint64 ms) { m_now = m_now.addMSecs(ms); }
+
+    QList<QTime> timesSet;   // every successful setTimeOfDay
+    QString refusal;         // when not empty, setTimeOfDay refuses with it
+
+private:
+    QDateTime m_now;
+};

@@ -1,0 +1,115 @@
+#include "serialchannel.h"
+
+#include <QSerialPort>
+#include <QStringList>
+
+namespace {
+
+// The port layer's own number for a settings text it cannot use.
+constexpr int kInvalidSettings = 380;
+
+class QtSerialChannel final : public SerialChannel
+{
+public:
+    bool open(int portNumber, const QString &settingsText) override
+    {
+        close();
+        m_errorNumber = 0;
+        m_errorText.clear();
+        const QStringList parts = settingsText.split(QLatin1Char(','));
+        bool ok = false;
+        const int baud = parts.value(0).toInt(&ok);
+        if (!ok || baud <= 0 || parts.size() != 4 || parts.at(1) != QLatin1String("N") || parts.at(2) != QLatin1String("8")
+            || parts.at(3) != QLatin1String("1")) {
+            m_errorNumber = kInvalidSettings;
+            m_errorText = QStringLiteral("Invalid property value");
+            return false;
+        }
+        if (portNumber < 1 || portNumber > 16) {
+            m_errorNumber = int(QSerialPort::DeviceNotFoundError);
+            m_errorText = QStringLiteral("Invalid port number %1").arg(portNumber);
+            return false;
+        }
+        m_port.setPortName(serialPortPath(portNumber));
+        m_port.setBaudRate(baud);
+        m_port.setParity(QSerialPort::NoParity);
+        m_port.setDataBits(QSerialPort::Data8);
+        m_port.setStopBits(QSerialPort::OneStop);
+        m_port.setFlowControl(QSerialPort::NoFlowControl);
+        if (!m_port.open(QIODevice::ReadWrite)) {
+            takeError();
+            return false;
+        }
+        // Pseudo-terminals refuse some line settings; the port is usable anyway.
+        m_port.clearError();
+        return true;
+    }
+
+    bool isOpen() const override { return m_port.isOpen(); }
+
+    bool write(const QByteArray &bytes) override
+    {
+        if (m_port.write(bytes) != bytes.size()) {
+            takeError();
+            return false;
+        }
+        return true;
+    }
+
+    QByteArray readAll() override
+    {
+        m_port.waitForReadyRead(0);
+        return m_port.readAll();
+    }
+
+    bool waitForReadyRead(int msecs) override
+    {
+        if (m_port.bytesAvailable() > 0)
+            return true;
+        return m_port.waitForReadyRead(msecs);
+    }
+
+    void clearInput() override
+    {
+        m_port.waitForReadyRead(0);
+        m_port.readAll();
+        m_port.clear(QSerialPort::Input);
+    }
+
+    void close() override
+    {
+        if (!m_port.isOpen())
+            return;
+        while (m_port.bytesToWrite() > 0 && m_port.waitForBytesWritten(1000)) {
+        }
+        m_port.flush();
+        m_port.close();
+    }
+
+    int errorNumber() const override { return m_errorNumber; }
+    QString errorText() const override { return m_errorText; }
+
+private:
+    void takeError()
+    {
+        m_errorNumber = int(m_port.error());
+        m_errorText = m_port.errorString();
+    }
+
+    QSerialPort m_port;
+    int m_errorNumber = 0;
+    QString m_errorText;
+};
+
+} // namespace
+
+QString serialPortPath(int portNumber)
+{
+    const QString path = qEnvironmentVariable(QStringLiteral("KESTRELPOINT_COM%1").arg(portNumber).toLatin1().constData());
+    return path.isEmpty() ? QStringLiteral("/dev/ttyS%1").arg(portNumber - 1) : path;
+}
+
+std::unique_ptr<SerialChannel> makeSerialChannel()
+{
+    return std::make_unique<QtSerialChannel>();
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QFont>
+
+// The station's fonts by their family names, with a style hint so that the
+// nearest installed font is used and fixed-pitch lists stay fixed-pitch.
+inline QFont courierNew(qreal points = 9.75, bool bold = false)
+{
+    QFont font(QStringLiteral("Courier New"));
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
+}
+
+inline QFont msSansSerif(qreal points = 8.25, bool bold = false)
+{
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
+}

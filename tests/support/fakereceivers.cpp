@@ -1,0 +1,116 @@
+#include "fakereceivers.h"
+
+namespace {
+
+class FakeChannel final : public SerialChannel
+{
+public:
+    explicit FakeChannel(FakeReceivers &bus) : m_bus(bus) {}
+    ~FakeChannel() override { close(); }
+
+    bool open(int portNumber, const QString &settingsText) override
+    {
+        if (!settingsText.startsWith(QLatin1String("9600,")) && !settingsText.startsWith(QLatin1String("19200,"))) {
+            m_errorNumber = 380;
+            m_errorText = QStringLiteral("Invalid property value");
+            return false;
+        }
+        if (m_bus.refusedPorts.contains(portNumber)) {
+            m_errorNumber = 1;
+            m_errorText = QStringLiteral("No such file or directory");
+            return false;
+        }
+        m_port = portNumber;
+        m_settings = settingsText;
+        m_open = true;
+        ++m_bus.opens;
+        ++m_bus.openNow;
+        return true;
+    }
+
+    bool isOpen() const override { return m_open; }
+
+    bool write(const QByteArray &bytes) override
+    {
+        if (!m_open)
+            return false;
+        m_bus.sent.append({m_port, bytes, m_bus.clock.now(), m_settings});
+        m_partial += bytes;
+        qsizetype cr;
+        while ((cr = m_partial.indexOf('\r')) >= 0) {
+            const QByteArray line = m_partial.left(cr);
+            m_partial.remove(0, cr + 1);
+            const QByteArray reply = m_bus.answer ? m_bus.answer(m_port, line) : QByteArray();
+            if (!reply.isEmpty())
+                m_pending.append({m_bus.clock.now().addMSecs(m_bus.answerDelayMs), reply});
+        }
+        return true;
+    }
+
+    QByteArray readAll() override
+    {
+        QByteArray out;
+        const QDateTime now = m_bus.clock.now();
+        while (!m_pending.isEmpty() && m_pending.first().first <= now)
+            out += m_pending.takeFirst().second;
+        return out;
+    }
+
+    bool waitForReadyRead(int msecs) override
+    {
+        const QDateTime deadline = m_bus.clock.now().addMSecs(msecs);
+        if (!m_pending.isEmpty() && m_pending.first().first <= deadline) {
+            if (m_pending.first().first > m_bus.clock.now())
+                m_bus.clock.set(m_pending.first().first);
+            return true;
+        }
+        m_bus.clock.set(deadline);
+        return false;
+    }
+
+    void clearInput() override { readAll(); }
+
+    void close() override
+    {
+        if (!m_open)
+            return;
+        m_open = false;
+        m_pending.clear();
+        ++m_bus.closes;
+        --m_bus.openNow;
+    }
+
+    int errorNumber() const override { return m_errorNumber; }
+    QString errorText() const override { return m_errorText; }
+
+private:
+    FakeReceivers &m_bus;
+    bool m_open = false;
+    int m_port = 0;
+    QString m_settings;
+    QByteArray m_partial;
+    QList<QPair<QDateTime, QByteArray>> m_pending;
+    int m_errorNumber = 0;
+    QString m_errorText;
+};
+
+} // namespace
+
+SerialChannelFactory FakeReceivers::factory()
+{
+    return [this]() -> std::unique_ptr<SerialChannel> { return std::make_unique<FakeChannel>(*this); };
+}
+
+QList<QByteArray> FakeReceivers::linesSent() const
+{
+    QList<QByteArray> lines;
+    QByteArray all;
+    for (const Sent &s : sent)
+        all += s.bytes;
+    qsizetype start = 0, cr;
+    while ((cr = all.indexOf('\r', start)) >= 0) {
+        lines.append(all.mid(start, cr - start + 1));
+        start = cr + 1;
+    }
+    return lines;
+}
