@@ -68,6 +68,9 @@ public:
 
 Q_SIGNALS:
     void switchListChanged(int receiver);
+    // TwoReceivers was changed while the program runs; the main window shows
+    // or hides receiver 2's controls.
+    void receiverCountChanged();
 
 private:
     static int index(int receiver) { return receiver == 2 ? 1 : 0; }

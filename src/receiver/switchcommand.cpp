@@ -1,0 +1,28 @@
+#include "switchcommand.h"
+
+#include "schedule/schedulerecord.h"
+
+QString RouteLetter(const QString &satRoute)
+{
+    if (satRoute == QLatin1String("0"))
+        return QStringLiteral("1");
+    if (satRoute == QLatin1String("1"))
+        return QStringLiteral("2");
+    if (satRoute == QLatin1String("2"))
+        return QStringLiteral("S");
+    if (satRoute == QLatin1String("3"))
+        return QStringLiteral("R");
+    return {};
+}
+
+std::optional<QString> SetAudioCommand(const QString &receiverModel, const QString &satPort, const QString &satRoute,
+                                       const QString &satLang, const QString &satAtt)
+{
+    const QString tail = RouteLetter(satRoute) + QLatin1Char(' ') + fixedWidth(satLang, 3) + QLatin1Char(' ')
+        + fixedWidth(satAtt, 2) + QLatin1Char(' ');
+    if (receiverModel == QLatin1String("0"))
+        return QStringLiteral("SETAUDIO ") + fixedWidth(satPort, 1) + QLatin1Char(' ') + tail;
+    if (receiverModel == QLatin1String("1"))
+        return QStringLiteral("SETAUDIO ") + tail;
+    return std::nullopt;
+}
