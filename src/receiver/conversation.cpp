@@ -42,6 +42,12 @@ bool answerEnded(const QByteArray &buffer, int promptFrom)
     return buffer.indexOf('>', qMax(0, promptFrom - 1)) >= 0;
 }
 
+QByteArray answerThroughPrompt(const QByteArray &buffer)
+{
+    const qsizetype prompt = buffer.indexOf('>');
+    return prompt < 0 ? buffer : buffer.left(prompt + 1);
+}
+
 namespace {
 // Milliseconds until the limit passes, at least one.
 int msecsLeft(const Clock &clock, const Limit &limit)

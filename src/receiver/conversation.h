@@ -36,6 +36,9 @@ QByteArray commandLine(const QString &text);
 inline constexpr int kPromptAnywhere = 1;
 inline constexpr int kCarrierPromptFrom = 700;
 bool answerEnded(const QByteArray &buffer, int promptFrom);
+// The answer up to and including its first prompt (all of it without one):
+// whatever came after the prompt in the same read belongs to no answer.
+QByteArray answerThroughPrompt(const QByteArray &buffer);
 
 // Reads into `buffer` until the prompt stands at or after `promptFrom`
 // (1-based) or the limit passes. Sleeps in waitForReadyRead for the time

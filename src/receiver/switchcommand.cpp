@@ -26,3 +26,13 @@ std::optional<QString> SetAudioCommand(const QString &receiverModel, const QStri
         return QStringLiteral("SETAUDIO ") + tail;
     return std::nullopt;
 }
+
+QString switchActivityText(int receiver, int twoReceivers, const QString &pgmName, const QString &sendText)
+{
+    QString label = QStringLiteral(" ");
+    if (receiver == 2)
+        label = QStringLiteral("Receiver 2 ");
+    else if (twoReceivers == 1)
+        label = QStringLiteral("Receiver 1 ");
+    return fixedWidth(pgmName, 25) + label + sendText;
+}

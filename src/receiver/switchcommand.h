@@ -15,3 +15,8 @@ QString RouteLetter(const QString &satRoute);
 // Nothing for any other model: the command cannot be built.
 std::optional<QString> SetAudioCommand(const QString &receiverModel, const QString &satPort, const QString &satRoute,
                                        const QString &satLang, const QString &satAtt);
+
+// The activity-log text of a switch: the 25-character program name, then
+// one space (receiver 1 of one) or "Receiver 1 " / "Receiver 2 ", then the
+// command, so the receiver label always starts at the 26th character.
+QString switchActivityText(int receiver, int twoReceivers, const QString &pgmName, const QString &sendText);
