@@ -1,0 +1,257 @@
+#include "switchengine.h"
+
+#include "engine/activitylog.h"
+#include "engine/station.h"
+#include "engine/switchlist.h"
+#include "platform/clock.h"
+#include "receiver/receiverlink.h"
+
+#include <QLocale>
+
+namespace {
+
+constexpr int kTickMs = 50;
+constexpr int kSwitchTimerMs = 2000;
+constexpr int kPurgeSecond = 10 * 3600 + 15;
+// A late tick still arms a switch when at least this many seconds remain, so
+// that both sends go out before the switch time.
+constexpr int kLatestArming = 5;
+
+struct ArmingWindow
+{
+    int above; // armed while above < secondsToSwitch < below
+    int below;
+};
+constexpr ArmingWindow kArming[2] = {{13, 16}, {8, 11}};
+
+// The minutes of each hour at which an Eb/No rate reads; rate 5 reads every minute.
+bool inEbNoSlot(int rate, const QString &clockText, const QString &second)
+{
+    if (clockText.right(2) != second)
+        return false;
+    const QString minute = clockText.mid(3, 2);
+    switch (rate) {
+    case 1:
+        return minute == QLatin1String("00");
+    case 2:
+        return minute == QLatin1String("00") || minute == QLatin1String("30");
+    case 3:
+        return minute == QLatin1String("00") || minute == QLatin1String("20") || minute == QLatin1String("40");
+    case 4:
+        return minute == QLatin1String("00") || minute == QLatin1String("15") || minute == QLatin1String("30")
+            || minute == QLatin1String("45");
+    case 5:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+SwitchEngine::SwitchEngine(Station &station, ReceiverLink &link, QObject *parent)
+    : QObject(parent), m_station(station), m_link(link), m_inputs(station)
+{
+    tmrClock.setInterval(kTickMs);
+    Timer1.setInterval(kSwitchTimerMs);
+    Timer2.setInterval(kSwitchTimerMs);
+    connect(&tmrClock, &QTimer::timeout, this, &SwitchEngine::tick);
+    connect(&Timer1, &QTimer::timeout, this, [this] { switchCycle(1); });
+    connect(&Timer2, &QTimer::timeout, this, [this] { switchCycle(2); });
+}
+
+void SwitchEngine::start()
+{
+    tmrClock.start();
+}
+
+// The time this part of the tick works with. A conversation inside the tick
+// lets time pass, so the receiver-2 half takes the time again.
+void SwitchEngine::takeTime()
+{
+    const QDateTime now = m_station.clock().now();
+    m_today = now.date();
+    m_now = now.time().msecsSinceStartOfDay() / 1000.0;
+    // Whole seconds: the countdown reaches 0 at the switch time itself, so
+    // the remote start goes on at that moment and the first send 13 s before.
+    m_whole = int(m_now);
+}
+
+void SwitchEngine::tick()
+{
+    takeTime();
+    const QDateTime now = m_station.clock().now();
+
+    if (m_station.settings.RemoteControlOn) {
+        if (std::optional<QString> label = m_inputs.ReadPortInputs())
+            Q_EMIT portStatusChanged(*label);
+    }
+    remoteStartOff(1);
+    Q_EMIT clockTextChanged(QLocale(QLocale::English).toString(now, QStringLiteral("dddd  MM/dd/yyyy  HH:mm:ss")));
+
+    if (m_station.nextSwitch(1).NextRecord != 0)
+        countDown(1);
+    ebNoSlot(1);
+
+    if (m_station.settings.TwoReceivers == 1) {
+        takeTime();
+        Receiver2();
+    }
+
+    if (roundHalfEven(m_station.clock().secondsSinceMidnight()) == kPurgeSecond)
+        PurgeOldLogs(m_station.clock().today(), m_station.settings.EbNoKeep, m_station.PurgeInterval);
+}
+
+void SwitchEngine::Receiver2()
+{
+    // The hold of remote start 2 ends on time even when receiver 2 has no
+    // further switch.
+    remoteStartOff(2);
+    if (m_station.nextSwitch(2).NextRecord != 0)
+        countDown(2);
+    ebNoSlot(2);
+}
+
+int SwitchEngine::secondsToSwitch(int receiver) const
+{
+    const NextSwitch &next = m_station.nextSwitch(receiver);
+    return next.NextSwitchSeconds - m_whole + 86400 * int(m_today.daysTo(next.NextSwitchDate));
+}
+
+bool SwitchEngine::sameSwitchAsLastTick(int receiver) const
+{
+    const ReceiverState &s = m_receivers[index(receiver)];
+    const NextSwitch &next = m_station.nextSwitch(receiver);
+    return s.seenRecord == next.NextRecord && s.seenDate == next.NextSwitchDate
+        && s.seenSeconds == next.NextSwitchSeconds;
+}
+
+void SwitchEngine::remember(int receiver, int secondsToSwitch)
+{
+    ReceiverState &s = m_receivers[index(receiver)];
+    const NextSwitch &next = m_station.nextSwitch(receiver);
+    s.seenRecord = next.NextRecord;
+    s.seenDate = next.NextSwitchDate;
+    s.seenSeconds = next.NextSwitchSeconds;
+    s.seenCountdown = secondsToSwitch;
+}
+
+void SwitchEngine::countDown(int receiver)
+{
+    const auto show = [&](int seconds) {
+        const NextSwitch &next = m_station.nextSwitch(receiver);
+        Q_EMIT nextSwitchTextChanged(receiver, QStringLiteral("Next to Switch:  ") + next.NextSwitchName
+                                                   + QStringLiteral("  ") + FormatCountdown(seconds));
+    };
+    int seconds = secondsToSwitch(receiver);
+    show(seconds);
+    if (seconds < 0) {
+        // A switch whose moment passed while the program stood still still
+        // gets its remote start.
+        if (sameSwitchAsLastTick(receiver) && m_receivers[index(receiver)].seenCountdown >= 1
+            && m_station.settings.RemoteControlOn)
+            remoteStartOn(receiver, m_station.nextSwitch(receiver).NextRecord);
+        m_station.buildSwitchList(receiver);
+        if (m_station.nextSwitch(receiver).NextRecord == 0)
+            return;
+        seconds = secondsToSwitch(receiver);
+        show(seconds);
+    }
+    if (seconds < 1 && m_station.settings.RemoteControlOn)
+        remoteStartOn(receiver, m_station.nextSwitch(receiver).NextRecord);
+    armSwitchTimer(receiver, seconds);
+    remember(receiver, seconds);
+}
+
+void SwitchEngine::remoteStartOn(int receiver, int record)
+{
+    ReceiverState &s = m_receivers[index(receiver)];
+    if (s.RemoteStartOn)
+        return;
+    const std::optional<QString> text = m_station.store().ReadScheduleRecord(record);
+    if (!text)
+        return;
+    const ScheduleRecord r = ParseScheduleRecord(*text);
+    // Only "momentary" and "hold" ask for a start; a schedule whose remote
+    // start was never chosen gives none.
+    if (!r.inUse() || (r.RemoteStart != 2 && r.RemoteStart != 3))
+        return;
+    int duration = 1;
+    if (r.RemoteStart == 3)
+        duration = TimeTextToSeconds(QStringLiteral("00:") + r.SatLen).value_or(0);
+    m_station.PortBits[receiver == 2 ? 6 : 5] = 1;
+    m_station.WritePortBits();
+    s.RemoteStartOffAt = m_whole + duration;
+    s.offAtDay = m_today;
+    s.RemoteStartOn = true;
+    m_station.WriteActivityLog(QStringLiteral("Remote Start %1 On").arg(receiver));
+    Q_EMIT remoteStartShown(receiver, true);
+}
+
+void SwitchEngine::remoteStartOff(int receiver)
+{
+    ReceiverState &s = m_receivers[index(receiver)];
+    if (!s.RemoteStartOn)
+        return;
+    // An off time set before midnight for after it comes into the new day on
+    // the first tick of that day, even when a conversation hid second 0.
+    if (s.offAtDay.isValid() && s.offAtDay < m_today) {
+        s.RemoteStartOffAt -= 86400.0 * double(s.offAtDay.daysTo(m_today));
+        s.offAtDay = m_today;
+    }
+    if (m_now <= s.RemoteStartOffAt)
+        return;
+    s.RemoteStartOn = false;
+    m_station.PortBits[receiver == 2 ? 6 : 5] = 0;
+    m_station.WritePortBits();
+    Q_EMIT remoteStartShown(receiver, false);
+    m_station.WriteActivityLog(QStringLiteral("Remote Start %1 Off").arg(receiver));
+}
+
+void SwitchEngine::armSwitchTimer(int receiver, int secondsToSwitch)
+{
+    QTimer &timer = switchTimer(receiver);
+    if (timer.isActive())
+        return;
+    const ArmingWindow window = kArming[index(receiver)];
+    bool arm = window.above < secondsToSwitch && secondsToSwitch < window.below;
+    // The previous tick of the same switch was before the window and this one
+    // is past it: the program stood still across the window.
+    const ReceiverState &s = m_receivers[index(receiver)];
+    if (!arm && sameSwitchAsLastTick(receiver) && s.seenCountdown >= window.below
+        && secondsToSwitch <= window.above && secondsToSwitch >= kLatestArming)
+        arm = true;
+    if (arm)
+        timer.start();
+}
+
+void SwitchEngine::ebNoSlot(int receiver)
+{
+    ReceiverState &s = m_receivers[index(receiver)];
+    const QString clockText = m_station.clock().clockText();
+    const int latchRelease = receiver == 2 ? 21 : 13;
+    if (clockText.right(2).toInt() > latchRelease && s.EbNoDone == 1)
+        s.EbNoDone = 0;
+    if (m_station.settings.EbNoRate == 0 || s.EbNoDone != 0)
+        return;
+    const QString second = receiver == 2 ? QStringLiteral("20") : QStringLiteral("12");
+    if (!inEbNoSlot(m_station.settings.EbNoRate, clockText, second))
+        return;
+    m_link.ReadEbNo(m_station.settings.receiverPort(receiver), receiver == 2 ? QStringLiteral("R2") : QStringLiteral("R1"));
+    s.EbNoDone = 1;
+}
+
+void SwitchEngine::switchCycle(int receiver)
+{
+    ReceiverState &s = m_receivers[index(receiver)];
+    if (s.SwitchPass != 2) {
+        m_link.SwitchReceiver(receiver);
+        ++s.SwitchPass;
+        return;
+    }
+    s.SwitchPass = 0;
+    switchTimer(receiver).stop();
+    m_station.CommandText = QStringLiteral("R M");
+    if (m_station.settings.MpegLogOn)
+        m_link.ReadMpeg(QString::number(receiver));
+}

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "engine/portinputs.h"
+
+#include <QDate>
+#include <QObject>
+#include <QTimer>
+
+#include <array>
+
+class ReceiverLink;
+class Station;
+
+// The program's main loop. The 50 ms clock tick shows the time, counts down
+// to each receiver's next switch, arms the receiver's switch timer 14-15 s
+// (receiver 2: 9-10 s) before it, gives the remote starts, polls the
+// parallel-port inputs, takes the Eb/No readings in their slots and purges
+// old logs at 10:00:15. An armed switch timer sends the switch command on
+// its first two expiries, 2 s apart, and reads the MPEG status on the third.
+//
+// Every decision compares the clock with the schedule, never counted ticks,
+// so a late tick cannot drift. A tick that comes late because a conversation
+// held the program still arms a switch it skipped the window of (when at
+// least 5 s remain) and still gives a remote start whose moment it skipped.
+class SwitchEngine : public QObject
+{
+    Q_OBJECT
+
+public:
+    SwitchEngine(Station &station, ReceiverLink &link, QObject *parent = nullptr);
+
+    // Starts the clock tick.
+    void start();
+    // One tick of tmrClock.
+    void tick();
+    // One expiry of Timer1 (receiver 1) or Timer2 (receiver 2).
+    void switchCycle(int receiver);
+    bool switchTimerArmed(int receiver) const { return switchTimer(receiver).isActive(); }
+    bool remoteStartOn(int receiver) const { return m_receivers[index(receiver)].RemoteStartOn; }
+    double remoteStartOffAt(int receiver) const { return m_receivers[index(receiver)].RemoteStartOffAt; }
+    PortInputs &portInputs() { return m_inputs; }
+
+    QTimer tmrClock;
+    QTimer Timer1;
+    QTimer Timer2;
+
+Q_SIGNALS:
+    void clockTextChanged(const QString &text);
+    void nextSwitchTextChanged(int receiver, const QString &text);
+    void remoteStartShown(int receiver, bool shown);
+    void portStatusChanged(const QString &text);
+
+private:
+    struct ReceiverState
+    {
+        int SwitchPass = 0;
+        bool RemoteStartOn = false;
+        double RemoteStartOffAt = 0;
+        QDate offAtDay; // the day RemoteStartOffAt counts its seconds from
+        int EbNoDone = 0;
+        // The switch the last tick counted down to, and what it showed.
+        int seenRecord = 0;
+        QDate seenDate;
+        int seenSeconds = -1;
+        int seenCountdown = 0;
+    };
+
+    static int index(int receiver) { return receiver == 2 ? 1 : 0; }
+    const QTimer &switchTimer(int receiver) const { return receiver == 2 ? Timer2 : Timer1; }
+    QTimer &switchTimer(int receiver) { return receiver == 2 ? Timer2 : Timer1; }
+
+    void takeTime();
+    void Receiver2();
+    void countDown(int receiver);
+    int secondsToSwitch(int receiver) const;
+    bool sameSwitchAsLastTick(int receiver) const;
+    void remember(int receiver, int secondsToSwitch);
+    void remoteStartOff(int receiver);
+    void remoteStartOn(int receiver, int record);
+    void armSwitchTimer(int receiver, int secondsToSwitch);
+    void ebNoSlot(int receiver);
+
+    Station &m_station;
+    ReceiverLink &m_link;
+    PortInputs m_inputs;
+    std::array<ReceiverState, 2> m_receivers;
+    double m_now = 0;    // seconds since midnight of this tick, with fraction
+    int m_whole = 0;     // the same, in whole seconds
+    QDate m_today;
+};
