@@ -2,11 +2,15 @@
 
 #include <QSerialPort>
 #include <QStringList>
+#include <QThread>
 
 namespace {
 
 // The port layer's own number for a settings text it cannot use.
 constexpr int kInvalidSettings = 380;
+// A command line is a few dozen bytes: at 9600 baud it is out in
+// milliseconds, so a port that takes longer than this is stuck.
+constexpr int kWriteMs = 2000;
 
 class QtSerialChannel final : public SerialChannel
 {
@@ -53,6 +57,16 @@ public:
             takeError();
             return false;
         }
+        // Nothing runs an event loop during a conversation: push the bytes
+        // out now, so that a line the port cannot take is reported as a
+        // failed write instead of vanishing at close.
+        while (m_port.bytesToWrite() > 0) {
+            if (!m_port.waitForBytesWritten(kWriteMs)) {
+                takeError();
+                m_port.clear(QSerialPort::Output);
+                return false;
+            }
+        }
         return true;
     }
 
@@ -66,7 +80,16 @@ public:
     {
         if (m_port.bytesAvailable() > 0)
             return true;
-        return m_port.waitForReadyRead(msecs);
+        m_port.clearError();
+        if (m_port.waitForReadyRead(msecs))
+            return true;
+        // A failing port (a cable pulled, a pseudo-terminal whose other end
+        // went away) returns at once; sleeping out the wait keeps the
+        // caller's loop from spinning until its limit.
+        const QSerialPort::SerialPortError error = m_port.error();
+        if (error != QSerialPort::NoError && error != QSerialPort::TimeoutError)
+            QThread::msleep(ulong(qMax(0, msecs)));
+        return false;
     }
 
     void clearInput() override

@@ -4,6 +4,7 @@
 #include "platform/codec.h"
 #include "platform/serialchannel.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace Conversation {
@@ -49,10 +50,13 @@ QByteArray answerThroughPrompt(const QByteArray &buffer)
 }
 
 namespace {
-// Milliseconds until the limit passes, at least one.
+// Milliseconds until the limit passes, at least one. The clock wraps at
+// midnight and the difference to the mark jumps with it, which ends the
+// wait: a sleep never runs past midnight.
 int msecsLeft(const Clock &clock, const Limit &limit)
 {
-    const double left = limit.mark + limit.span - clock.secondsSinceMidnight();
+    const double now = clock.secondsSinceMidnight();
+    const double left = std::min(limit.mark + limit.span - now, 86400.0 - now);
     return qBound(1, int(std::ceil(left * 1000.0)) + 1, 5000);
 }
 } // namespace

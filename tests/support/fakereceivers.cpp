@@ -1,5 +1,7 @@
 #include "fakereceivers.h"
 
+#include <algorithm>
+
 namespace {
 
 class FakeChannel final : public SerialChannel
@@ -10,6 +12,7 @@ public:
 
     bool open(int portNumber, const QString &settingsText) override
     {
+        close();
         if (!settingsText.startsWith(QLatin1String("9600,")) && !settingsText.startsWith(QLatin1String("19200,"))) {
             m_errorNumber = 380;
             m_errorText = QStringLiteral("Invalid property value");
@@ -34,12 +37,26 @@ public:
     {
         if (!m_open)
             return false;
+        if (m_bus.failingWrites.contains(m_port)) {
+            m_errorNumber = 7;
+            m_errorText = QStringLiteral("Input/output error");
+            return false;
+        }
         m_bus.sent.append({m_port, bytes, m_bus.clock.now(), m_settings});
         m_partial += bytes;
         qsizetype cr;
         while ((cr = m_partial.indexOf('\r')) >= 0) {
             const QByteArray line = m_partial.left(cr);
             m_partial.remove(0, cr + 1);
+            if (m_bus.replies) {
+                for (const FakeReceivers::Reply &part : m_bus.replies(m_port, line)) {
+                    if (!part.bytes.isEmpty())
+                        m_pending.append({m_bus.clock.now().addMSecs(part.delayMs), part.bytes});
+                }
+                std::stable_sort(m_pending.begin(), m_pending.end(),
+                                 [](const auto &a, const auto &b) { return a.first < b.first; });
+                continue;
+            }
             const QByteArray reply = m_bus.answer ? m_bus.answer(m_port, line) : QByteArray();
             if (!reply.isEmpty())
                 m_pending.append({m_bus.clock.now().addMSecs(m_bus.answerDelayMs), reply});

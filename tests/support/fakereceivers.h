@@ -33,6 +33,16 @@ public:
     std::function<QByteArray(int port, const QByteArray &line)> answer;
     // How long after the command the answer arrives.
     int answerDelayMs = 50;
+    // An answer in pieces, each arriving its delay after the command; when
+    // set it is asked instead of `answer`.
+    struct Reply
+    {
+        int delayMs = 0;
+        QByteArray bytes;
+    };
+    std::function<QList<Reply>(int port, const QByteArray &line)> replies;
+    // Ports that open but fail every write, as a port that went away would.
+    QSet<int> failingWrites;
 
     QList<Sent> sent;
     int opens = 0;
