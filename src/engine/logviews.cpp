@@ -1,0 +1,167 @@
+#include "logviews.h"
+
+#include "platform/codec.h"
+#include "platform/errorreport.h"
+#include "platform/paths.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+bool isLogFileName(const QString &fileName, const QString &logKind)
+{
+    if (logKind.size() != 2 || fileName.size() != 12 || !fileName.startsWith(logKind)
+        || !fileName.endsWith(QLatin1String(".log")))
+        return false;
+    for (int i = 2; i < 8; ++i) {
+        if (!fileName.at(i).isDigit() || fileName.at(i).unicode() > 127)
+            return false;
+    }
+    return true;
+}
+
+QString logDateTextFromFileName(const QString &fileName)
+{
+    return fileName.mid(4, 2) + QLatin1Char('/') + fileName.mid(6, 2) + QLatin1Char('/') + fileName.mid(2, 2);
+}
+
+QString LogFileName(const QString &logKind, const QString &logDateText)
+{
+    const QString yymmdd = logDateText.mid(6, 2) + logDateText.mid(0, 2) + logDateText.mid(3, 2);
+    return Paths::logsDir() + QLatin1Char('/') + logKind + yymmdd + QStringLiteral(".log");
+}
+
+QStringList LogDayEntries(const QStringList &fileNames, const QString &logKind)
+{
+    QStringList names;
+    for (const QString &name : fileNames) {
+        if (isLogFileName(name, logKind))
+            names.append(name);
+    }
+    std::sort(names.begin(), names.end());
+    QStringList entries;
+    for (auto it = names.crbegin(); it != names.crend(); ++it)
+        entries.append(logDateTextFromFileName(*it));
+    if (entries.isEmpty())
+        entries.append(kNoLogs);
+    return entries;
+}
+
+LogDayListing ListLogDays(const QString &logKind)
+{
+    LogDayListing listing;
+    const QString folder = Paths::logsDir();
+    DIR *dir = ::opendir(QFile::encodeName(folder).constData());
+    if (!dir) {
+        listing.error = errnoReportText(errno);
+        return listing;
+    }
+    QStringList names;
+    while (const dirent *entry = ::readdir(dir)) {
+        const QString name = QFile::decodeName(entry->d_name);
+        if (!isLogFileName(name, logKind))
+            continue;
+        const QFileInfo info(folder + QLatin1Char('/') + name);
+        if (info.isFile() && !info.isHidden())
+            names.append(name);
+    }
+    ::closedir(dir);
+    listing.entries = LogDayEntries(names, logKind);
+    return listing;
+}
+
+QStringList SplitLogLines(const QByteArray &contents)
+{
+    QStringList lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < contents.size(); ++i) {
+        if (contents.at(i) != '\r')
+            continue;
+        lines.append(Codec::fromWindows1252(QByteArrayView(contents).sliced(start, i - start)));
+        if (i + 1 < contents.size() && contents.at(i + 1) == '\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < contents.size())
+        lines.append(Codec::fromWindows1252(QByteArrayView(contents).sliced(start)));
+    return lines;
+}
+
+QString EventSortKey(const QString &line)
+{
+    return line.mid(9) + QLatin1Char(' ') + line.left(8);
+}
+
+QStringList SortByEvent(const QStringList &lines)
+{
+    QStringList keys;
+    keys.reserve(lines.size());
+    for (const QString &line : lines)
+        keys.append(EventSortKey(line));
+    std::stable_sort(keys.begin(), keys.end(),
+                     [](const QString &a, const QString &b) { return QString::compare(a, b, Qt::CaseInsensitive) < 0; });
+    return keys;
+}
+
+QString MissingLogLine(const QString &logDateText)
+{
+    return QStringLiteral("Log for ") + logDateText + QStringLiteral(" does not exist.");
+}
+
+QStringList LogLinesToShow(const QByteArray &contents, LogOrder order, const QString &logDateText)
+{
+    if (contents.isEmpty())
+        return {MissingLogLine(logDateText)};
+    const QStringList lines = SplitLogLines(contents);
+    return order == LogOrder::ByEvent ? SortByEvent(lines) : lines;
+}
+
+namespace {
+
+bool readWholeFile(const QString &path, QByteArray *contents, int *err)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        *err = errno;
+        return false;
+    }
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got == 0)
+            break;
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            *err = errno;
+            ::close(fd);
+            return false;
+        }
+        contents->append(buffer, got);
+    }
+    ::close(fd);
+    return true;
+}
+
+} // namespace
+
+LogDayLines LoadLogDay(const QString &logKind, const QString &logDateText, LogOrder order)
+{
+    LogDayLines day;
+    const QString path = LogFileName(logKind, logDateText);
+    const QFileInfo info(path);
+    QByteArray contents;
+    if (info.isFile() && info.size() > 0) {
+        int err = 0;
+        if (!readWholeFile(path, &contents, &err)) {
+            day.error = errnoReportText(err);
+            return day;
+        }
+    }
+    day.lines = LogLinesToShow(contents, order, logDateText);
+    return day;
+}

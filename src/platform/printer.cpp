@@ -1,0 +1,183 @@
+#include "printer.h"
+
+#include "errorreport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFont>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QRegularExpression>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+void ListingWriter::tab(int column)
+{
+    const int target = qMax(column, 1) - 1;
+    if (m_line.size() > target) {
+        endLine();
+        m_lineOpen = true;
+    }
+    m_line = m_line.leftJustified(target, QLatin1Char(' '));
+    m_lineOpen = true;
+}
+
+void ListingWriter::print(const QString &text)
+{
+    m_line += text;
+    m_lineOpen = true;
+}
+
+void ListingWriter::endLine()
+{
+    m_page.append(m_line);
+    m_line.clear();
+    m_lineOpen = false;
+}
+
+void ListingWriter::newPage()
+{
+    if (m_lineOpen)
+        endLine();
+    m_pages.append(m_page);
+    m_page.clear();
+}
+
+PrintListing ListingWriter::finish(const QString &jobName)
+{
+    if (m_lineOpen)
+        endLine();
+    if (!m_page.isEmpty() || m_pages.isEmpty())
+        m_pages.append(m_page);
+    m_page.clear();
+    PrintListing listing{jobName, m_pages};
+    m_pages.clear();
+    return listing;
+}
+
+QString printedNumber(int value)
+{
+    return (value < 0 ? QString::number(value) : QLatin1Char(' ') + QString::number(value)) + QLatin1Char(' ');
+}
+
+PrintTarget PrintTarget::fromEnvironment()
+{
+    PrintTarget target;
+    target.pdfFolder = qEnvironmentVariable("KESTRELPOINT_PRINT_PDF");
+    if (target.pdfFolder.isEmpty())
+        target.printerName = QPrinterInfo::defaultPrinterName();
+    return target;
+}
+
+namespace {
+
+PrintResult failure(int number, const QString &description)
+{
+    PrintResult result;
+    result.number = number;
+    result.description = description;
+    return result;
+}
+
+// Claims a file name no earlier job has used, so that a job never
+// overwrites the one before it.
+QString claimPdfFile(const QString &folder, const QString &jobName, int *err)
+{
+    QString base = jobName;
+    base.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9_-]+")), QStringLiteral("-"));
+    if (base.isEmpty())
+        base = QStringLiteral("print");
+    for (int n = 1;; ++n) {
+        const QString path = QDir(folder).filePath(QStringLiteral("%1-%2.pdf").arg(base).arg(n, 3, 10, QLatin1Char('0')));
+        const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd >= 0) {
+            ::close(fd);
+            return path;
+        }
+        if (errno != EEXIST || n >= 9999) {
+            *err = errno;
+            return {};
+        }
+    }
+}
+
+QFont listingFont()
+{
+    QFont font(QStringLiteral("Courier New"));
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+    font.setPointSizeF(12);
+    return font;
+}
+
+// Each run of visible characters is placed at its own column, so the columns
+// line up even when the font standing in for Courier New is not exactly
+// fixed-pitch.
+void drawLine(QPainter &painter, const QString &line, qreal y, qreal advance)
+{
+    qsizetype i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && line.at(i).isSpace())
+            ++i;
+        const qsizetype start = i;
+        while (i < line.size() && !line.at(i).isSpace())
+            ++i;
+        if (i > start)
+            painter.drawText(QPointF(start * advance, y), line.mid(start, i - start));
+    }
+}
+
+} // namespace
+
+PrintResult printListing(const PrintListing &listing, const PrintTarget &target)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    PrintResult result;
+    if (!target.pdfFolder.isEmpty()) {
+        int err = 0;
+        result.pdfFile = claimPdfFile(target.pdfFolder, listing.jobName, &err);
+        if (result.pdfFile.isEmpty())
+            return failure(err, errnoDescription(err));
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(result.pdfFile);
+    } else if (target.printerName.isEmpty()) {
+        return failure(kPrinterErrorNumber, QStringLiteral("No default printer is installed"));
+    } else {
+        printer.setPrinterName(target.printerName);
+    }
+    printer.setDocName(listing.jobName);
+    printer.setPageMargins(QMarginsF(18, 18, 18, 18), QPageLayout::Point);
+
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        if (!result.pdfFile.isEmpty())
+            QFile::remove(result.pdfFile);
+        return failure(kPrinterErrorNumber, QStringLiteral("Printer error"));
+    }
+    const QFont font = listingFont();
+    painter.setFont(font);
+    const QFontMetricsF metrics(painter.font(), &printer);
+    const qreal advance = metrics.horizontalAdvance(QLatin1Char('M'));
+    const qreal height = printer.pageLayout().paintRectPixels(printer.resolution()).height();
+
+    for (qsizetype p = 0; p < listing.pages.size(); ++p) {
+        if (p > 0 && !printer.newPage()) {
+            painter.end();
+            return failure(kPrinterErrorNumber, QStringLiteral("Printer error"));
+        }
+        const QStringList &lines = listing.pages.at(p);
+        qreal step = metrics.lineSpacing();
+        if (!lines.isEmpty() && step * lines.size() > height)
+            step = height / lines.size();
+        for (qsizetype k = 0; k < lines.size(); ++k)
+            drawLine(painter, lines.at(k), k * step + metrics.ascent(), advance);
+    }
+    if (!painter.end())
+        return failure(kPrinterErrorNumber, QStringLiteral("Printer error"));
+    result.ok = true;
+    return result;
+}

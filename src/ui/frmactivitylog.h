@@ -1,0 +1,57 @@
+#pragma once
+
+#include "engine/logviews.h"
+
+#include <QMainWindow>
+
+class QAction;
+class QListWidget;
+class QMenu;
+class QPushButton;
+class QRadioButton;
+class Station;
+
+// The viewer of the activity and Eb/No logs. It keeps the kind of log it was
+// opened with (the station's LogKind at that moment), so its captions, the
+// files it loads and its printout always agree with the day list it shows.
+class frmActivityLog : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit frmActivityLog(Station &station, QWidget *parent = nullptr);
+
+    QString logKind() const { return m_logKind; }
+
+    // cmdOk and a double click on a day: show the selected day, or go back
+    // to the day list when a day is shown.
+    void toggleDay();
+    // Files > Print: the lines shown at this moment, as one job.
+    void printShownLog();
+
+protected:
+    void changeEvent(QEvent *event) override;
+
+private:
+    enum class ViewState { Choosing, Showing };
+
+    void buildControls();
+    void loadDayList();
+    bool isEbNo() const;
+
+    Station &m_station;
+    QString m_logKind;
+    QString LogDateText;
+    ViewState m_state = ViewState::Choosing;
+
+    QWidget *m_area;
+    QListWidget *lstDate;
+    QRadioButton *Option1;
+    QRadioButton *Option2;
+    QPushButton *cmdOk;
+    QPushButton *cmdClose;
+    QListWidget *lstActivityLog;
+    QMenu *mnuFiles;
+    QAction *mnuPrint;
+    QAction *mnuExit;
+};

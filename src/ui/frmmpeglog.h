@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QWidget>
+
+class QListWidget;
+class QPushButton;
+class Station;
+
+// The viewer of the MPEG logs: the day list, then one day's file as written.
+class frmMPEGLog : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit frmMPEGLog(Station &station, QWidget *parent = nullptr);
+
+    // cmdOk and a double click on a day: show the selected day, or go back
+    // to the day list when a day is shown.
+    void toggleDay();
+
+protected:
+    void changeEvent(QEvent *event) override;
+
+private:
+    enum class ViewState { Choosing, Showing };
+
+    void loadDayList();
+
+    Station &m_station;
+    QString LogDateText;
+    ViewState m_state = ViewState::Choosing;
+
+    QListWidget *lstDate;
+    QPushButton *cmdOk;
+    QPushButton *cmdClose;
+    QListWidget *lstActivityLog;
+};
