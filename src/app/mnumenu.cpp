@@ -1,6 +1,8 @@
 #include "mnumenu.h"
 
 #include "engine/station.h"
+#include "engine/switchengine.h"
+#include "receiver/receiverlink.h"
 #include "ui/fonts.h"
 #include "ui/frmerror.h"
 #include "ui/switchlistmodel.h"
@@ -39,12 +41,25 @@ QListView *makeList(QWidget *parent, const char *name, const QRect &geometry, QA
 
 } // namespace
 
-mnuMenu::mnuMenu(Station &station, QWidget *parent) : QMainWindow(parent), m_station(station)
+mnuMenu::mnuMenu(Station &station, QWidget *parent)
+    : QMainWindow(parent), m_station(station), m_link(std::make_unique<ReceiverLink>(station)),
+      m_engine(std::make_unique<SwitchEngine>(station, *m_link))
 {
     setObjectName(QStringLiteral("mnuMenu"));
     setWindowTitle(QStringLiteral("Kestrelpoint"));
     buildControls();
     buildMenus();
+
+    connect(m_engine.get(), &SwitchEngine::clockTextChanged, lblClock, &QLabel::setText);
+    connect(m_engine.get(), &SwitchEngine::portStatusChanged, lblPort, &QLabel::setText);
+    connect(m_engine.get(), &SwitchEngine::nextSwitchTextChanged, this, [this](int receiver, const QString &text) {
+        (receiver == 2 ? Label3 : label1)->setText(text);
+    });
+    connect(m_engine.get(), &SwitchEngine::remoteStartShown, this, [this](int receiver, bool shown) {
+        (receiver == 2 ? Label4 : Label2)->setVisible(shown);
+    });
+    connect(&m_station, &Station::receiverCountChanged, this,
+            [this] { showReceiver2Controls(m_station.settings.twoReceivers()); });
 }
 
 mnuMenu::~mnuMenu() = default;
@@ -120,6 +135,7 @@ bool mnuMenu::Load(QString *error)
     if (!m_station.InitProgram(error))
         return false;
     showReceiver2Controls(m_station.settings.twoReceivers());
+    m_engine->start();
     return true;
 }
 

@@ -3,10 +3,14 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include <memory>
+
 class QLabel;
 class QListView;
 class QProgressBar;
+class ReceiverLink;
 class Station;
+class SwitchEngine;
 
 // The main window: the first and last window of the program. It shows the
 // engine's running state and carries the menus into every other window.
@@ -18,8 +22,11 @@ public:
     explicit mnuMenu(Station &station, QWidget *parent = nullptr);
     ~mnuMenu() override;
 
-    // Start-up. False with the reason when the program cannot run.
+    // Start-up, then the clock tick starts. False with the reason when the
+    // program cannot run.
     bool Load(QString *error);
+    SwitchEngine &engine() { return *m_engine; }
+    ReceiverLink &link() { return *m_link; }
     // The two-receiver controls follow the TwoReceivers setting.
     void showReceiver2Controls(bool shown);
 
@@ -35,6 +42,8 @@ private:
     void buildMenus();
 
     Station &m_station;
+    std::unique_ptr<ReceiverLink> m_link;
+    std::unique_ptr<SwitchEngine> m_engine;
     QLabel *lblClock;
     QLabel *lblPort;
     QLabel *Label5;

@@ -1,0 +1,192 @@
+#include "app/mnumenu.h"
+#include "engine/station.h"
+#include "engine/switchengine.h"
+#include "platform/clock.h"
+#include "platform/parallelport.h"
+#include "schedule/schedulestore.h"
+#include "testdata.h"
+
+#include <QLabel>
+#include <QListView>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QtTest>
+
+namespace {
+
+const QDateTime kMondayMorning(QDate(2027, 12, 6), QTime(9, 0));
+
+bool shown(const mnuMenu &w, const char *name)
+{
+    const QWidget *widget = w.findChild<QWidget *>(QLatin1String(name));
+    return widget && !widget->isHidden();
+}
+
+QString fresh(const QString &name, int receiver, int day, const QString &time)
+{
+    ScheduleRecord r;
+    r.PgmName = name;
+    r.Receiver = receiver;
+    r.SwitchTime[day] = time;
+    return BuildScheduleRecord(r);
+}
+
+} // namespace
+
+class tst_MainWindow : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void firstRunCreatesFoldersAndEmptyFiles();
+    void onlyTheLogsFolderIsCreatedWhenMissing();
+    void damagedFilesStillStart();
+    void twoReceiverControlsFollowTheSetting_data();
+    void twoReceiverControlsFollowTheSetting();
+    void startUpFailureNamesThePath();
+    void answeringNoKeepsEverythingRunning();
+    void tickShowsClockAndCountdown();
+};
+
+void tst_MainWindow::firstRunCreatesFoldersAndEmptyFiles()
+{
+    TestHome home;
+    const QString data = home.file(QStringLiteral("fresh/Kestrelpoint"));
+    qputenv("KESTRELPOINT_HOME", data.toLocal8Bit());
+    home.write(QStringLiteral("port"), QByteArray("\xff\x7f", 2));
+    ManualClock clock(kMondayMorning);
+    Station station(clock, openParallelPort(home.file(QStringLiteral("port"))));
+    mnuMenu w(station);
+    QString error;
+    QVERIFY2(w.Load(&error), qPrintable(error));
+    QVERIFY(QDir(data + QStringLiteral("/logs")).exists());
+    for (const char *name : {"Kestrelpoint.ini", "TimeReset.ini", "SwitchList.dat"}) {
+        QFile f(data + QLatin1Char('/') + QLatin1String(name));
+        QVERIFY2(f.exists(), name);
+        QCOMPARE(f.size(), 0);
+    }
+    QCOMPARE(home.read(QStringLiteral("port")).at(0), '\0');
+    QCOMPARE(station.nextSwitch(1).NextRecord, 0);
+    QCOMPARE(station.nextSwitch(2).NextRecord, 0);
+    QCOMPARE(w.findChild<QListView *>(QStringLiteral("lstNextToSwitch"))->model()->rowCount(), 0);
+}
+
+void tst_MainWindow::onlyTheLogsFolderIsCreatedWhenMissing()
+{
+    TestHome home;
+    QVERIFY(QDir(home.file(QStringLiteral("logs"))).removeRecursively());
+    home.write(QStringLiteral("Kestrelpoint.ini"), "1111111111");
+    ManualClock clock(kMondayMorning);
+    Station station(clock, openParallelPort(home.file(QStringLiteral("none"))));
+    QString error;
+    QVERIFY(station.InitProgram(&error));
+    QVERIFY(QDir(home.file(QStringLiteral("logs"))).exists());
+    QCOMPARE(home.read(QStringLiteral("Kestrelpoint.ini")), QByteArray("1111111111"));
+}
+
+void tst_MainWindow::damagedFilesStillStart()
+{
+    TestHome home;
+    // A schedule file whose length is not a multiple of 96, a settings file of
+    // random bytes, a TimeReset.ini of garbage.
+    home.write(QStringLiteral("SwitchList.dat"),
+               (fresh(QStringLiteral("Kept"), 1, 1, QStringLiteral("10:00:00")) + QStringLiteral("1Half")).toLatin1());
+    home.write(QStringLiteral("Kestrelpoint.ini"), QByteArray("\xff\x00\x9c\x13qZ\x80\x01", 8));
+    home.write(QStringLiteral("TimeReset.ini"), QByteArray("\x01\x02garbage-garbage"));
+    ManualClock clock(kMondayMorning);
+    Station station(clock, openParallelPort(home.file(QStringLiteral("none"))));
+    mnuMenu w(station);
+    QString error;
+    QVERIFY2(w.Load(&error), qPrintable(error));
+    QCOMPARE(station.switchList(1).size(), 1);
+    QCOMPARE(station.nextSwitch(1).NextSwitchName, QStringLiteral("Kept"));
+    QCOMPARE(station.settings.BaudChoice, 0);
+    QCOMPARE(station.settings.ClockResetTime.size(), 5);
+    w.engine().tick();
+    QVERIFY(home.errors.isEmpty());
+}
+
+void tst_MainWindow::twoReceiverControlsFollowTheSetting_data()
+{
+    QTest::addColumn<QByteArray>("settings");
+    QTest::addColumn<bool>("two");
+    QTest::newRow("one receiver") << QByteArray("1210000010") << false;
+    QTest::newRow("two receivers") << QByteArray("1210000120") << true;
+}
+
+void tst_MainWindow::twoReceiverControlsFollowTheSetting()
+{
+    QFETCH(QByteArray, settings);
+    QFETCH(bool, two);
+    TestHome home;
+    home.write(QStringLiteral("Kestrelpoint.ini"), settings);
+    home.write(QStringLiteral("SwitchList.dat"), (fresh(QStringLiteral("R2"), 2, 1, QStringLiteral("10:00:00"))).toLatin1());
+    ManualClock clock(kMondayMorning);
+    Station station(clock, openParallelPort(home.file(QStringLiteral("none"))));
+    mnuMenu w(station);
+    QString error;
+    QVERIFY(w.Load(&error));
+    for (const char *name : {"lstNextToSwitch2", "Label3", "Label5", "Label6"})
+        QCOMPARE(shown(w, name), two);
+    QVERIFY(shown(w, "lstNextToSwitch"));
+    QVERIFY(!shown(w, "Label2"));
+    QVERIFY(!shown(w, "ProgressBar1"));
+    QCOMPARE(station.switchList(2).size(), two ? 1 : 0);
+    QCOMPARE(station.switchList(1).size(), two ? 0 : 1);
+
+    // The setup window changes the number of receivers while the program runs.
+    station.settings.TwoReceivers = two ? 0 : 1;
+    Q_EMIT station.receiverCountChanged();
+    QCOMPARE(shown(w, "lstNextToSwitch2"), !two);
+}
+
+void tst_MainWindow::startUpFailureNamesThePath()
+{
+    TestHome home;
+    // A folder where the schedule file should be.
+    QVERIFY(QDir(home.path()).mkdir(QStringLiteral("SwitchList.dat")));
+    ManualClock clock(kMondayMorning);
+    Station station(clock, openParallelPort(home.file(QStringLiteral("none"))));
+    QString error;
+    QVERIFY(!station.InitProgram(&error));
+    QVERIFY2(error.contains(home.file(QStringLiteral("SwitchList.dat"))), qPrintable(error));
+    QVERIFY2(error.contains(QLatin1String("Is a directory")), qPrintable(error));
+}
+
+void tst_MainWindow::answeringNoKeepsEverythingRunning()
+{
+    TestHome home;
+    ManualClock clock(kMondayMorning);
+    Station station(clock, openParallelPort(home.file(QStringLiteral("none"))));
+    mnuMenu w(station);
+    QString error;
+    QVERIFY(w.Load(&error));
+    w.show();
+    w.setExitAnswerForTest(QMessageBox::No);
+    QAction *exit = w.findChild<QAction *>(QStringLiteral("mnuFileExit"));
+    QVERIFY(exit);
+    QCOMPARE(exit->text(), QStringLiteral("E&xit"));
+    exit->trigger();
+    QVERIFY(w.isVisible());
+    QVERIFY(w.engine().tmrClock.isActive());
+    QVERIFY(!w.close());
+    QVERIFY(w.isVisible());
+}
+
+void tst_MainWindow::tickShowsClockAndCountdown()
+{
+    TestHome home;
+    home.write(QStringLiteral("SwitchList.dat"), fresh(QStringLiteral("Breakfast"), 1, 1, QStringLiteral("10:02:05")).toLatin1());
+    ManualClock clock(kMondayMorning);
+    Station station(clock, openParallelPort(home.file(QStringLiteral("none"))));
+    mnuMenu w(station);
+    QString error;
+    QVERIFY(w.Load(&error));
+    w.engine().tick();
+    QCOMPARE(w.findChild<QLabel *>(QStringLiteral("lblClock"))->text(), QStringLiteral("Monday  12/06/2027  09:00:00"));
+    QCOMPARE(w.findChild<QLabel *>(QStringLiteral("label1"))->text(), QStringLiteral("Next to Switch:  Breakfast   1:02:05"));
+    QCOMPARE(w.findChild<QListView *>(QStringLiteral("lstNextToSwitch"))->model()->index(0, 0).data(Qt::UserRole).toInt(), 1);
+}
+
+QTEST_MAIN(tst_MainWindow)
+#include "tst_mainwindow.moc"
