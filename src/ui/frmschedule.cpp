@@ -1,0 +1,541 @@
+#include "frmschedule.h"
+
+#include "engine/station.h"
+#include "fonts.h"
+#include "frmdialog1.h"
+#include "frmerror.h"
+#include "frmscheduleconflicts.h"
+#include "platform/errorreport.h"
+#include "platform/paths.h"
+#include "receiver/sourcecodes.h"
+#include "schedule/schedulerecord.h"
+#include "twips.h"
+
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace {
+
+constexpr int kLabelLeft = 3360;
+constexpr int kFieldLeft = 4620;
+constexpr int kRowTop = 540;
+constexpr int kRowStep = 420;
+constexpr int kDayLabelLeft = 7680;
+constexpr int kDayBoxLeft = 8220;
+
+int rowTop(int row)
+{
+    return kRowTop + row * kRowStep;
+}
+
+QLabel *makeLabel(QWidget *parent, const char *name, const QString &caption, const QRect &geometry)
+{
+    auto *label = new QLabel(caption, parent);
+    label->setObjectName(QLatin1String(name));
+    label->setGeometry(geometry);
+    return label;
+}
+
+QPushButton *makeButton(QWidget *parent, const char *name, const QString &caption, const QRect &geometry)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(QLatin1String(name));
+    button->setGeometry(geometry);
+    button->setAutoDefault(false);
+    return button;
+}
+
+QComboBox *makeDropDown(QWidget *parent, const char *name, const QString &tip, const QRect &geometry)
+{
+    auto *box = new QComboBox(parent);
+    box->setObjectName(QLatin1String(name));
+    box->setToolTip(tip);
+    box->setGeometry(geometry);
+    return box;
+}
+
+QLineEdit *makeTextBox(QWidget *parent, const char *name, int maxLength, const QString &tip, const QRect &geometry)
+{
+    auto *box = new QLineEdit(parent);
+    box->setObjectName(QLatin1String(name));
+    box->setMaxLength(maxLength);
+    box->setToolTip(tip);
+    box->setGeometry(geometry);
+    return box;
+}
+
+QRadioButton *makeOption(QWidget *parent, const char *name, const QString &caption, const QString &tip,
+                         const QRect &geometry)
+{
+    auto *option = new QRadioButton(caption, parent);
+    option->setObjectName(QLatin1String(name));
+    option->setToolTip(tip);
+    option->setGeometry(geometry);
+    return option;
+}
+
+// Trailing spaces only pad the record's fixed-width fields. A box full of
+// them would refuse every typed character, and storing the box pads again,
+// so the record comes out the same.
+QString withoutPadding(const QString &field)
+{
+    qsizetype end = field.size();
+    while (end > 0 && field.at(end - 1) == QLatin1Char(' '))
+        --end;
+    return field.left(end);
+}
+
+QString withoutLeadingSpaces(const QString &field)
+{
+    qsizetype start = 0;
+    while (start < field.size() && field.at(start) == QLatin1Char(' '))
+        ++start;
+    return field.mid(start);
+}
+
+// The value of a numeric text as the record gives it: leading spaces
+// skipped, then the digits up to the first non-digit; 0 for none.
+int leadingNumber(const QString &text)
+{
+    int value = 0;
+    qsizetype i = 0;
+    while (i < text.size() && text.at(i) == QLatin1Char(' '))
+        ++i;
+    for (; i < text.size() && text.at(i) >= QLatin1Char('0') && text.at(i) <= QLatin1Char('9'); ++i)
+        value = value * 10 + (text.at(i).unicode() - '0');
+    return value;
+}
+
+void selectItem(QComboBox *box, int index)
+{
+    box->setCurrentIndex(index >= 0 && index < box->count() ? index : -1);
+}
+
+} // namespace
+
+frmSchedule::frmSchedule(Station &station, QWidget *parent) : QMainWindow(parent), m_station(station)
+{
+    setObjectName(QStringLiteral("frmSchedule"));
+    setWindowTitle(QStringLiteral("Switch Schedule"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFont(msSansSerif());
+    buildControls();
+    buildMenus();
+    Load();
+}
+
+frmSchedule::~frmSchedule() = default;
+
+void frmSchedule::buildControls()
+{
+    auto *area = new QWidget(this);
+    area->setObjectName(QStringLiteral("designArea"));
+    area->setFixedSize(twips(9300), twips(5040));
+    setCentralWidget(area);
+
+    lstDisplaySchedule = new QListWidget(area);
+    lstDisplaySchedule->setObjectName(QStringLiteral("lstDisplaySchedule"));
+    lstDisplaySchedule->setToolTip(QStringLiteral("List of Schedules"));
+    lstDisplaySchedule->setGeometry(twipsRect(120, 120, 3000, 4140));
+    lstDisplaySchedule->setSelectionMode(QAbstractItemView::SingleSelection);
+    lstDisplaySchedule->installEventFilter(this);
+
+    cmdNew = makeButton(area, "cmdNew", QStringLiteral("New"), twipsRect(120, 4440, 1455, 435));
+    cmdDelete = makeButton(area, "cmdDelete", QStringLiteral("Delete"), twipsRect(1665, 4440, 1455, 435));
+    cmdApply = makeButton(area, "cmdApply", QStringLiteral("&Apply"), twipsRect(6480, 4440, 1275, 435));
+    cmdScheduleClose =
+        makeButton(area, "cmdScheduleClose", QStringLiteral("&Close"), twipsRect(7905, 4440, 1275, 435));
+
+    lblScheduleNo = makeLabel(area, "lblScheduleNo", QString(), twipsRect(kLabelLeft, 120, 1815, 315));
+    lblScheduleNo->setFont(msSansSerif(9.75, true));
+
+    const auto fieldLabel = [&](const char *name, const QString &caption, int row) {
+        return makeLabel(area, name, caption, twipsRect(kLabelLeft, rowTop(row) + 30, 1215, 255));
+    };
+    lblPgmName = fieldLabel("lblPgmName", QStringLiteral("Program Name"), 0);
+    txtPgmName = makeTextBox(area, "txtPgmName", 25, QStringLiteral("Enter the Name of the Program"),
+                             twipsRect(kFieldLeft, rowTop(0), 2880, 315));
+    lblPgmLen = fieldLabel("lblPgmLen", QStringLiteral("Length"), 1);
+    txtSatLen = makeTextBox(area, "txtSatLen", 5,
+                            QStringLiteral("Enter the length of Program if you are using the Remote Start Holding "
+                                           "Feature.  Format must be MM:SS"),
+                            twipsRect(kFieldLeft, rowTop(1), 855, 315));
+    lblPgmLang = fieldLabel("lblPgmLang", QStringLiteral("Source"), 2);
+    cboSatLang = makeDropDown(area, "cboSatLang",
+                              QStringLiteral("Chose the Source Code of the Program.  New Source Codes may be added "
+                                             "by Clicking on ProgramSourceCodes"),
+                              twipsRect(kFieldLeft, rowTop(2), 975, 345));
+    cboSatLang->setEditable(true);
+    cboSatLang->setInsertPolicy(QComboBox::NoInsert);
+    // Typing a code must not be completed from the list behind the
+    // operator's back.
+    cboSatLang->setCompleter(nullptr);
+    // A fourth character is refused; Backspace and Delete still work.
+    cboSatLang->lineEdit()->setMaxLength(SourceCodes::kMaxLength);
+    lblPgmPort = fieldLabel("lblPgmPort", QStringLiteral("Unity Port"), 3);
+    cboSatPort = makeDropDown(area, "cboSatPort", QStringLiteral("Unity audio port"),
+                              twipsRect(kFieldLeft, rowTop(3), 855, 345));
+    lblPgmRoute = fieldLabel("lblPgmRoute", QStringLiteral("Route"), 4);
+    cboSatRoute = makeDropDown(area, "cboSatRoute", QStringLiteral("Audio Format"),
+                               twipsRect(kFieldLeft, rowTop(4), 1455, 345));
+    lblPgmAtt = fieldLabel("lblPgmAtt", QStringLiteral("Attenuation"), 5);
+    cboSatAtt = makeDropDown(area, "cboSatAtt", QStringLiteral("Audio attenuation"),
+                             twipsRect(kFieldLeft, rowTop(5), 855, 345));
+    lblReceiver = fieldLabel("lblReceiver", QStringLiteral("Receiver"), 6);
+    cboReceiver = makeDropDown(area, "cboReceiver", QStringLiteral("When using two receivers, select receiver"),
+                               twipsRect(kFieldLeft, rowTop(6), 855, 345));
+
+    lblRemote = makeLabel(area, "lblRemote", QStringLiteral("Remote Start"), twipsRect(kLabelLeft, 3540, 1815, 255));
+    Option1 = makeOption(area, "Option1", QStringLiteral("No"),
+                         QStringLiteral("Do not issue a remote start command for this schedule"),
+                         twipsRect(kLabelLeft, 3840, 855, 315));
+    Option2 = makeOption(area, "Option2", QStringLiteral("Momentary "),
+                         QStringLiteral("Issue a Momentary Start command for this schedule"),
+                         twipsRect(4260, 3840, 1395, 315));
+    Option3 = makeOption(area, "Option3", QStringLiteral("Holding"),
+                         QStringLiteral("Issue a Start and Hold command for this schedule.  Command will stop at "
+                                        "the end of the Program Length.  Be sure program length is entered as MM:SS"),
+                         twipsRect(5700, 3840, 1215, 315));
+
+    Label1 = makeLabel(area, "Label1", QStringLiteral("Time to Switch "), twipsRect(kDayLabelLeft, 150, 1500, 255));
+    static const char *const dayLabelNames[7] = {"lblSun", "lblMon", "lblTue", "lblWed", "lblThu", "lblFri", "lblSat"};
+    for (int d = 0; d < 7; ++d) {
+        m_dayLabels[d] = makeLabel(area, dayLabelNames[d], DayNames().at(d + 1).left(3),
+                                   twipsRect(kDayLabelLeft, rowTop(d) + 30, 480, 255));
+        txtSwitchTime[d] = makeTextBox(area, "txtSwitchTime", 8, QStringLiteral("Time program will start"),
+                                       twipsRect(kDayBoxLeft, rowTop(d), 960, 315));
+        txtSwitchTime[d]->setProperty("index", d);
+        txtSwitchTime[d]->installEventFilter(this);
+        connect(txtSwitchTime[d], &QLineEdit::textChanged, this,
+                [this, d](const QString &text) { DayTimes[d] = fixedWidth(text, 8); });
+    }
+    txtPgmName->installEventFilter(this);
+    txtSatLen->installEventFilter(this);
+
+    connect(cmdNew, &QPushButton::clicked, this, &frmSchedule::newSchedule);
+    connect(cmdDelete, &QPushButton::clicked, this, &frmSchedule::deleteClicked);
+    connect(cmdApply, &QPushButton::clicked, this, &frmSchedule::applySchedule);
+    connect(cmdScheduleClose, &QPushButton::clicked, this, &frmSchedule::closeWithConflicts);
+    // A click on the chosen entry shows its record again, as a new choice does.
+    connect(lstDisplaySchedule, &QListWidget::itemSelectionChanged, this, &frmSchedule::chooseSchedule);
+    connect(lstDisplaySchedule, &QListWidget::itemClicked, this, &frmSchedule::chooseSchedule);
+    const std::array<std::pair<QRadioButton *, int>, 3> options{{{Option1, 1}, {Option2, 2}, {Option3, 3}}};
+    for (const auto &[option, choice] : options) {
+        connect(option, &QRadioButton::toggled, this, [this, choice](bool on) {
+            if (on)
+                RemoteStartChoice = choice;
+        });
+    }
+}
+
+void frmSchedule::buildMenus()
+{
+    mnuFiles = menuBar()->addMenu(QStringLiteral("Files"));
+    mnuFiles->setObjectName(QStringLiteral("mnuFiles"));
+    mnuPrint = mnuFiles->addAction(QStringLiteral("Print Schedule"));
+    mnuPrint->setObjectName(QStringLiteral("mnuPrint"));
+    mnuExit = mnuFiles->addAction(QStringLiteral("Exit"));
+    mnuExit->setObjectName(QStringLiteral("mnuExit"));
+    connect(mnuPrint, &QAction::triggered, this, &frmSchedule::printScheduleRequested);
+    connect(mnuExit, &QAction::triggered, this, &QWidget::close);
+}
+
+void frmSchedule::Load()
+{
+    CurrentSchedule = 0;
+    SelectedDay = 0;
+    lblScheduleNo->clear();
+    txtPgmName->clear();
+    txtSatLen->clear();
+    for (QLineEdit *box : txtSwitchTime)
+        box->clear();
+    for (QWidget *hidden :
+         std::initializer_list<QWidget *>{cboReceiver, Option1, Option2, Option3, cboSatLang, txtPgmName, cmdApply,
+                                          txtSatLen, cboSatAtt, cboSatRoute, cboSatPort, lblReceiver, Label1,
+                                          lblRemote, lblPgmAtt, lblPgmRoute, lblPgmPort, lblPgmLang, lblPgmLen,
+                                          lblPgmName})
+        hidden->hide();
+    for (int d = 0; d < 7; ++d) {
+        txtSwitchTime[d]->hide();
+        m_dayLabels[d]->hide();
+    }
+
+    cboSatPort->clear();
+    for (int port = 1; port <= 6; ++port)
+        cboSatPort->addItem(QString::number(port));
+    cboSatPort->setCurrentIndex(0);
+    cboSatRoute->clear();
+    cboSatRoute->addItems({QStringLiteral("Left"), QStringLiteral("Right"), QStringLiteral("Stereo"),
+                           QStringLiteral("Rev Stereo")});
+    cboSatRoute->setCurrentIndex(0);
+    cboSatAtt->clear();
+    for (int att = 0; att <= 14; ++att)
+        cboSatAtt->addItem(QString::number(att));
+    cboSatAtt->setCurrentIndex(0);
+    Option1->setChecked(true);
+    RemoteStartChoice = 1;
+    cboReceiver->clear();
+    cboReceiver->addItems({QStringLiteral("1"), QStringLiteral("2")});
+    cboReceiver->setCurrentIndex(-1);
+
+    fillScheduleList(0);
+
+    cboSatLang->clear();
+    const std::optional<QStringList> codes = ReadSourceCodes();
+    if (!codes) {
+        ShowErrorMessage(QStringLiteral("Source.dat, the program source codes file does not exist. Locate a copy "
+                                        "and copy it to %1 or click on ProgramSourceCodes and build a new one.")
+                             .arg(Paths::dataDir()));
+        return;
+    }
+    for (const QString &code : *codes)
+        cboSatLang->addItem(fixedWidth(code, SourceCodes::kMaxLength));
+    if (cboSatLang->count() > 0)
+        cboSatLang->setCurrentIndex(0);
+}
+
+void frmSchedule::fillScheduleList(int selectNumber)
+{
+    const QSignalBlocker blocker(lstDisplaySchedule);
+    lstDisplaySchedule->clear();
+    for (const ScheduleListEntry &entry : BuildScheduleList(m_station.store())) {
+        auto *item = new QListWidgetItem(entry.PgmName, lstDisplaySchedule);
+        item->setData(Qt::UserRole, entry.ScheduleNumber);
+        if (entry.ScheduleNumber == selectNumber) {
+            lstDisplaySchedule->setCurrentItem(item);
+            item->setSelected(true);
+        }
+    }
+}
+
+QList<ScheduleListEntry> frmSchedule::scheduleList() const
+{
+    QList<ScheduleListEntry> entries;
+    for (int i = 0; i < lstDisplaySchedule->count(); ++i) {
+        const QListWidgetItem *item = lstDisplaySchedule->item(i);
+        entries.append({item->text(), item->data(Qt::UserRole).toInt()});
+    }
+    return entries;
+}
+
+void frmSchedule::revealEditor(bool byNew)
+{
+    for (QWidget *shown : std::initializer_list<QWidget *>{txtPgmName, txtSatLen, cboSatLang, cboSatRoute, cboSatAtt,
+                                                            lblPgmName, lblPgmLen, lblPgmLang, lblPgmRoute, lblPgmAtt,
+                                                            Label1, cmdApply})
+        shown->show();
+    for (int d = 0; d < 7; ++d) {
+        m_dayLabels[d]->show();
+        txtSwitchTime[d]->show();
+    }
+    if (m_station.settings.twoReceivers()) {
+        cboReceiver->show();
+        lblReceiver->show();
+    }
+    if (m_station.settings.RemoteControlOn) {
+        lblRemote->show();
+        Option1->show();
+        Option2->show();
+        Option3->show();
+    }
+    // Model 500 receivers have no audio port to choose.
+    if (byNew || m_station.settings.ReceiverModel == QLatin1String("0")) {
+        cboSatPort->show();
+        lblPgmPort->show();
+    }
+}
+
+void frmSchedule::ShowScheduleInEditor()
+{
+    const int n = CurrentSchedule;
+    lblScheduleNo->setText(QString::number(n));
+    txtPgmName->setFocus();
+    const std::optional<QString> record = m_station.store().ReadScheduleRecord(n);
+    if (!record)
+        return;
+    const ScheduleRecord r = ParseScheduleRecord(*record);
+    txtPgmName->setText(withoutPadding(r.PgmName));
+    txtSatLen->setText(withoutPadding(withoutLeadingSpaces(r.SatLen)));
+    cboSatLang->setEditText(withoutPadding(r.SatLang));
+    selectItem(cboSatPort, digitValue(r.SatPort.at(0)) - 1);
+    selectItem(cboSatRoute, digitValue(r.SatRoute.at(0)));
+    selectItem(cboReceiver, r.Receiver - 1);
+    selectItem(cboSatAtt, leadingNumber(r.SatAtt));
+    if (r.RemoteStart == 1)
+        Option1->setChecked(true);
+    else if (r.RemoteStart == 2)
+        Option2->setChecked(true);
+    else if (r.RemoteStart == 3)
+        Option3->setChecked(true);
+    for (int d = 0; d < 7; ++d)
+        txtSwitchTime[d]->setText(withoutPadding(r.SwitchTime[d]));
+}
+
+void frmSchedule::newSchedule()
+{
+    revealEditor(true);
+    const int n = m_station.store().NewSchedule();
+    if (n == 0) {
+        CurrentSchedule = 0;
+        return;
+    }
+    CurrentSchedule = n;
+    ShowScheduleInEditor();
+    // Receiver 1 is there in every setup; with two receivers the operator
+    // may change it before Apply.
+    cboReceiver->setCurrentIndex(0);
+}
+
+void frmSchedule::chooseSchedule()
+{
+    SelectedDay = kNoDay;
+    const QList<QListWidgetItem *> selected = lstDisplaySchedule->selectedItems();
+    if (selected.isEmpty())
+        return;
+    revealEditor(false);
+    CurrentSchedule = selected.first()->data(Qt::UserRole).toInt();
+    ShowScheduleInEditor();
+}
+
+void frmSchedule::applySchedule()
+{
+    const int n = CurrentSchedule;
+    if (n == 0)
+        return;
+    for (int d = 0; d < 7; ++d)
+        DayTimes[d] = fixedWidth(txtSwitchTime[d]->text(), 8);
+    RemoteStartChoice = Option3->isChecked() ? 3 : Option2->isChecked() ? 2 : 1;
+    if (const std::optional<QString> refusal = ScheduleInputError(txtSatLen->text(), DayTimes)) {
+        ShowErrorMessage(*refusal);
+        return;
+    }
+
+    ScheduleRecord values;
+    values.PgmName = txtPgmName->text();
+    values.SatLen = txtSatLen->text();
+    values.SatLang = cboSatLang->currentText();
+    values.SatPort = cboSatPort->currentText();
+    values.SatRoute = cboSatRoute->currentIndex() >= 0 ? QString::number(cboSatRoute->currentIndex()) : QString();
+    values.SatAtt = cboSatAtt->currentText();
+    values.RemoteStart = RemoteStartChoice;
+    values.Receiver = leadingNumber(cboReceiver->currentText());
+    values.SwitchTime = DayTimes;
+    QString error;
+    if (!m_station.store().WriteScheduleRecord(n, BuildScheduleRecord(values), &error)) {
+        ShowErrorMessage(error);
+        return;
+    }
+    frmScheduleConflicts::clearConflicts();
+
+    fillScheduleList(n);
+    chooseSchedule();
+
+    if (const int receiver = rebuildSwitchList(values.Receiver))
+        frmScheduleConflicts::CheckScheduleConflicts(m_station, receiver);
+}
+
+int frmSchedule::rebuildSwitchList(int receiverField)
+{
+    int receiver = 1;
+    if (m_station.settings.twoReceivers())
+        receiver = (receiverField == 1 || receiverField == 2) ? receiverField : 0;
+    if (receiver != 0)
+        m_station.buildSwitchList(receiver);
+    return receiver;
+}
+
+void frmSchedule::deleteClicked()
+{
+    if (SelectedDay == kNoDay) {
+        openDeleteConfirmation();
+        return;
+    }
+    txtSwitchTime[SelectedDay]->clear();
+}
+
+void frmSchedule::openDeleteConfirmation()
+{
+    if (!m_confirmation) {
+        m_confirmation = new frmDialog1(this);
+        connect(m_confirmation, &frmDialog1::okPressed, this, &frmSchedule::deleteConfirmed);
+    }
+    m_confirmation->show();
+    m_confirmation->raise();
+    m_confirmation->activateWindow();
+}
+
+void frmSchedule::deleteConfirmed()
+{
+    const int n = CurrentSchedule;
+    if (n == 0)
+        return;
+    const std::optional<QString> record = m_station.store().ReadScheduleRecord(n);
+    const int receiverField = record ? ParseScheduleRecord(*record).Receiver : 0;
+    QString error;
+    if (!m_station.store().DeleteSchedule(n, &error)) {
+        ShowErrorMessage(error);
+        return;
+    }
+    Load();
+    rebuildSwitchList(receiverField);
+}
+
+void frmSchedule::closeWithConflicts()
+{
+    frmScheduleConflicts::closeWindow();
+    close();
+}
+
+bool frmSchedule::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseButtonPress) {
+        for (int d = 0; d < 7; ++d) {
+            if (watched == txtSwitchTime[d])
+                SelectedDay = d;
+        }
+        return QMainWindow::eventFilter(watched, event);
+    }
+    if (event->type() != QEvent::KeyPress)
+        return QMainWindow::eventFilter(watched, event);
+
+    const int key = static_cast<QKeyEvent *>(event)->key();
+    const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+    if (watched == lstDisplaySchedule && key == Qt::Key_Delete) {
+        openDeleteConfirmation();
+        return true;
+    }
+    if (watched == txtPgmName && enter) {
+        txtSatLen->setFocus();
+        return true;
+    }
+    if (watched == txtSatLen && enter) {
+        cboSatLang->setFocus();
+        return true;
+    }
+    for (int d = 0; d < 7; ++d) {
+        if (watched != txtSwitchTime[d])
+            continue;
+        if (enter || key == Qt::Key_Down) {
+            txtSwitchTime[(d + 1) % 7]->setFocus();
+            return true;
+        }
+        if (key == Qt::Key_Up) {
+            txtSwitchTime[(d + 6) % 7]->setFocus();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void frmSchedule::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        frmError::windowActivated();
+    QMainWindow::changeEvent(event);
+}
