@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+// A simulated receiver on its own pseudo-terminal, ended when this goes.
+class SimulatedReceiver
+{
+public:
+    explicit SimulatedReceiver(const QStringList &arguments = {});
+    ~SimulatedReceiver();
+    // The pseudo-terminal the program opens, empty when the simulator failed.
+    QString device() const { return m_device; }
+    // Every line the receiver got, in order, without the time in front.
+    QStringList received();
+    // The same, with the receiver's HH:MM:SS.zzz time in front.
+    QStringList receivedWithTimes();
+
+private:
+    QProcess m_process;
+    QString m_device;
+    QString m_output;
+};
+
+// The real program, offscreen, on a temporary data folder with a simulated
+// parallel port, optionally at a faked date and time. Ended when this goes.
+class ProgramRun
+{
+public:
+    ProgramRun();
+    ~ProgramRun();
+
+    QString home() const { return m_dir.path() + QStringLiteral("/home"); }
+    QString file(const QString &name) const { return home() + QLatin1Char('/') + name; }
+    QString portFile() const { return m_dir.path() + QStringLiteral("/parport"); }
+    QString clockDryRun() const { return m_dir.path() + QStringLiteral("/clock-set"); }
+    void writeFile(const QString &name, const QByteArray &bytes) const;
+    QByteArray readFile(const QString &name) const;
+    void setStatus(quint8 status) const;
+    quint8 dataByte() const;
+
+    // Starts the program; fakeStart like "2027-12-06 11:59:42" runs it under faketime.
+    bool start(const QProcessEnvironment &extra, const QString &fakeStart = {});
+    bool waitForExit(int ms);
+    int exitCode() const { return m_process.exitCode(); }
+    QByteArray standardError() { return m_process.readAllStandardError(); }
+    void stop();
+    QProcessEnvironment environment() const;
+
+private:
+    QTemporaryDir m_dir;
+    QProcess m_process;
+};
