@@ -44,11 +44,16 @@ bool FileWrite::append(const QString &path, const QByteArray &bytes, QString *er
 
 bool FileWrite::replace(const QString &path, const QByteArray &bytes, QString *error)
 {
+    // QSaveFile refuses a folder in the file's place without saying why.
+    if (QFileInfo(path).isDir())
+        return fail(error, EISDIR);
     QSaveFile file(path);
     errno = 0;
     if (!file.open(QIODevice::WriteOnly))
         return fail(error, errno ? errno : EACCES);
-    if (file.write(bytes) != bytes.size()) {
+    // A write that fails only when the buffer is flushed (a full disk) goes
+    // unnoticed by commit(), which would then put the cut file in place.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
         const int err = errno ? errno : EIO;
         file.cancelWriting();
         return fail(error, err);
