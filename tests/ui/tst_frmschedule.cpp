@@ -3,6 +3,7 @@
 #include "platform/parallelport.h"
 #include "schedule/schedulerecord.h"
 #include "ui/frmdialog1.h"
+#include "ui/frmprogramsourcecodes.h"
 #include "ui/frmschedule.h"
 #include "ui/frmscheduleconflicts.h"
 
@@ -100,6 +101,7 @@ private Q_SLOTS:
     void enterAndArrowsMoveTheFocus();
     void sourceCodeTakesThreeCharactersAndBackspace();
     void printEntryAsksForPrinting();
+    void screenshots();
 
 private:
     void start(const QList<QByteArray> &records, bool withSourceCodes = true);
@@ -675,6 +677,43 @@ void tst_frmSchedule::printEntryAsksForPrinting()
     for (const ScheduleListEntry &e : m_window->scheduleList())
         numbers.append(e.ScheduleNumber);
     QCOMPARE(numbers, (QList<int>{3, 1, 2}));
+}
+
+// Pictures for the operator's documentation, written only when
+// KP_SCREENSHOTS names a folder (run under a real X server such as Xvfb).
+void tst_frmSchedule::screenshots()
+{
+    const QString folder = qEnvironmentVariable("KP_SCREENSHOTS");
+    if (folder.isEmpty())
+        QSKIP("KP_SCREENSHOTS is not set");
+    start({record("Morning Drive", "59:30", "ENG", "2", "2", "3", "2", "1",
+                  {"", "06:00:00", "06:00:00", "06:00:00", "06:00:00", "06:00:00", ""}),
+           named("Farm Report", "1", {"", "06:00:00", "", "", "", "", "12:15:00"}),
+           named("Weekend Jazz", "2", {"20:00:00", "", "", "", "", "", "20:00:00"}),
+           named("Evening News", "1", {"", "18:00:00", "18:00:00", "18:00:00", "18:00:00", "18:00:00", ""}),
+           named("a Sunday Service", "1", {"09:30:00"})});
+    m_station->settings.TwoReceivers = 1;
+    m_station->settings.RemoteControlOn = true;
+    open();
+    choose(QStringLiteral("Farm"));
+    QTest::mouseClick(child<QPushButton>("cmdApply"), Qt::LeftButton);
+    choose(QStringLiteral("Morning"));
+    QTRY_VERIFY(frmScheduleConflicts::instance());
+    QVERIFY(m_window->grab().save(folder + QStringLiteral("/schedule-editor.png")));
+
+    frmScheduleConflicts *conflicts = frmScheduleConflicts::instance();
+    QVERIFY(QTest::qWaitForWindowExposed(conflicts));
+    QCOMPARE(conflicts->lines().size(), 2);
+    QVERIFY(conflicts->grab().save(folder + QStringLiteral("/schedule-conflicts.png")));
+
+    m_home->write(QStringLiteral("Source.dat"), "ENG\r\nSPA\r\nFRA\r\nDEU\r\n007\r\n\r\n");
+    QPointer<frmProgramSourceCodes> codes = new frmProgramSourceCodes;
+    codes->show();
+    QVERIFY(QTest::qWaitForWindowExposed(codes));
+    QTest::mouseClick(codes->findChild<QPushButton *>(QStringLiteral("cmdNew")), Qt::LeftButton);
+    QTest::keyClicks(codes->findChild<QLineEdit *>(QStringLiteral("txtCRCID")), QStringLiteral("ita"));
+    QVERIFY(codes->grab().save(folder + QStringLiteral("/source-codes.png")));
+    delete codes;
 }
 
 QTEST_MAIN(tst_frmSchedule)
