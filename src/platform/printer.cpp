@@ -150,7 +150,9 @@ PrintResult printListing(const PrintListing &listing, const PrintTarget &target)
         printer.setPrinterName(target.printerName);
     }
     printer.setDocName(listing.jobName);
-    printer.setPageMargins(QMarginsF(18, 18, 18, 18), QPageLayout::Point);
+    // Three character widths of Courier New 12 pt: the left edge stays on the
+    // column grid, so tools that read the text back find whole columns.
+    printer.setPageMargins(QMarginsF(21.6, 18, 21.6, 18), QPageLayout::Point);
 
     QPainter painter;
     if (!painter.begin(&printer)) {
