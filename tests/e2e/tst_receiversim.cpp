@@ -87,6 +87,8 @@ private Q_SLOTS:
     void mpegStatusReflectsSetAudio();
     void receiverLinkOverThePseudoTerminal();
     void silentReceiverEndsAtTheLimit();
+    void failureModes_data();
+    void failureModes();
     void printsEachCommandWithItsTimeAndStops();
 };
 
@@ -178,6 +180,51 @@ void tst_ReceiverSim::silentReceiverEndsAtTheLimit()
     channel->close();
     QVERIFY(answer.isEmpty());
     QVERIFY2(waited >= 400 && waited <= 1700, qPrintable(QString::number(waited)));
+    QVERIFY(sim.stop());
+}
+
+void tst_ReceiverSim::failureModes_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("prompt");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<int>("minBytes");
+
+    QTest::newRow("slow answer inside the limit still read")
+        << QStringList{"--mode", "slow", "--delay-ms", "300"} << "yes" << "8.5" << 300;
+    QTest::newRow("answer without prompt kept after the limit")
+        << QStringList{"--mode", "noprompt"} << "no" << "8.5" << 300;
+    QTest::newRow("line noise gives a value without line breaks") << QStringList{"--mode", "garbage"} << "yes"
+                                                                  << QString() << 65;
+    // Whether the prompt after the flood arrives inside the limit depends on
+    // the machine; the conversation must end in time either way.
+    QTest::newRow("flood ends in time") << QStringList{"--mode", "flood", "--flood-bytes", "2000000"} << "either"
+                                        << QString() << 10000;
+}
+
+void tst_ReceiverSim::failureModes()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, prompt);
+    QFETCH(QString, value);
+    QFETCH(int, minBytes);
+
+    Simulator sim(arguments);
+    SystemClock clock;
+    auto channel = makeSerialChannel();
+    QVERIFY(channel->open(1, QStringLiteral("9600,N,8,1")));
+    QElapsedTimer timer;
+    timer.start();
+    const QByteArray answer = ask(*channel, clock, QStringLiteral("R C"));
+    channel->close();
+    QVERIFY2(timer.elapsed() <= 1700, qPrintable(QString::number(timer.elapsed())));
+    QVERIFY2(answer.size() >= minBytes, qPrintable(QString::number(answer.size())));
+    if (prompt != QLatin1String("either"))
+        QCOMPARE(answer.contains('>'), prompt == QLatin1String("yes"));
+    const QString got = EbNoValue(answer);
+    if (!value.isEmpty())
+        QCOMPARE(got, value);
+    QVERIFY(!got.contains(QLatin1Char('\n')) && !got.contains(QLatin1Char('\r')));
     QVERIFY(sim.stop());
 }
 
