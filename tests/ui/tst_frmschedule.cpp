@@ -1,5 +1,6 @@
 #include "engine/station.h"
 #include "platform/clock.h"
+#include "platform/errorreport.h"
 #include "platform/parallelport.h"
 #include "schedule/schedulerecord.h"
 #include "ui/frmdialog1.h"
@@ -19,6 +20,10 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 
+#include <sys/resource.h>
+
+#include <cerrno>
+#include <csignal>
 #include <memory>
 
 namespace {
@@ -101,6 +106,8 @@ private Q_SLOTS:
     void enterAndArrowsMoveTheFocus();
     void sourceCodeTakesThreeCharactersAndBackspace();
     void printEntryAsksForPrinting();
+    void failedWriteIsShownAndNothingFollows_data();
+    void failedWriteIsShownAndNothingFollows();
     void screenshots();
 
 private:
@@ -677,6 +684,50 @@ void tst_frmSchedule::printEntryAsksForPrinting()
     for (const ScheduleListEntry &e : m_window->scheduleList())
         numbers.append(e.ScheduleNumber);
     QCOMPARE(numbers, (QList<int>{3, 1, 2}));
+}
+
+void tst_frmSchedule::failedWriteIsShownAndNothingFollows_data()
+{
+    QTest::addColumn<bool>("deleting");
+    QTest::newRow("apply") << false;
+    QTest::newRow("delete") << true;
+}
+
+void tst_frmSchedule::failedWriteIsShownAndNothingFollows()
+{
+    QFETCH(bool, deleting);
+    start({named("A", "1", {"07:00:00"}), named("B", "1", {"07:00:00"})});
+    const QByteArray before = m_home->read(kSchedules);
+    open();
+    choose(QStringLiteral("B"));
+    dayBox(0)->clear();
+    QTest::keyClicks(dayBox(0), QStringLiteral("08:00:00"));
+    QSignalSpy rebuilt(m_station.get(), &Station::switchListChanged);
+
+    // The file may not grow past its first record, so record 2 cannot be
+    // written.
+    std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    struct rlimit small = saved;
+    small.rlim_cur = 96;
+    setrlimit(RLIMIT_FSIZE, &small);
+    if (deleting) {
+        QTest::keyClick(child<QListWidget>("lstDisplaySchedule"), Qt::Key_Delete);
+        QTest::mouseClick(m_window->deleteConfirmation()->findChild<QPushButton *>(QStringLiteral("OKButton")),
+                          Qt::LeftButton);
+    } else {
+        QTest::mouseClick(child<QPushButton>("cmdApply"), Qt::LeftButton);
+    }
+    setrlimit(RLIMIT_FSIZE, &saved);
+
+    QCOMPARE(m_home->errors, QStringList{ErrorReportText(EFBIG, errnoDescription(EFBIG))});
+    QCOMPARE(m_home->read(kSchedules), before);
+    QCOMPARE(rebuilt.size(), 0);
+    QVERIFY(!frmScheduleConflicts::instance());
+    // The operator's work is still on screen.
+    QCOMPARE(child<QLabel>("lblScheduleNo")->text(), QStringLiteral("2"));
+    QCOMPARE(dayBox(0)->text(), QStringLiteral("08:00:00"));
 }
 
 // Pictures for the operator's documentation, written only when
