@@ -45,6 +45,7 @@ private Q_SLOTS:
     void betterReceiverBits();
     void missingLogsFolderStopsBeforeAsking();
     void portThatCannotBeOpened();
+    void lineThatCannotBeWrittenSkipsTheComparison();
     void dayChangeStartsNewFile();
 };
 
@@ -237,6 +238,26 @@ void tst_EbNo::portThatCannotBeOpened()
     f.fake.answer = [](int, const QByteArray &) { return carrierAnswer("8.0"); };
     link.ReadEbNo(1, QStringLiteral("R1"));
     QCOMPARE(f.log(QStringLiteral("EB"), f.clock.today()), QByteArray("14:00:12  8.0\r\n"));
+}
+
+void tst_EbNo::lineThatCannotBeWrittenSkipsTheComparison()
+{
+    if (!QFile::exists(QStringLiteral("/dev/full")))
+        QSKIP("no /dev/full to stand for a full disk");
+    LinkFixture f(moment("14:00:12.000"));
+    f.station->settings.TwoReceivers = 1;
+    const QString logPath = f.home.file(QStringLiteral("logs/EB261207.log"));
+    QVERIFY(QFile::link(QStringLiteral("/dev/full"), logPath));
+    f.fake.answer = [](int, const QByteArray &) { return carrierAnswer(ebNoLine("9.0")); };
+    ReceiverLink link(*f.station);
+    link.ReadEbNo(1, QStringLiteral("R1"));
+
+    QCOMPARE(f.home.errors, QStringList{QStringLiteral("28 No space left on device.  Make sure the folder ")
+                                        + f.home.file(QStringLiteral("logs")) + QStringLiteral(" exists.")});
+    QCOMPARE(f.fake.linesSent(), QList<QByteArray>{"R C\r"});
+    QCOMPARE(f.fake.openNow, 0);
+    QCOMPARE(link.LastEbNo1, 0);
+    QCOMPARE(f.station->portByte(), quint8(0));
 }
 
 void tst_EbNo::dayChangeStartsNewFile()

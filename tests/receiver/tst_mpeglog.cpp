@@ -22,6 +22,7 @@ private Q_SLOTS:
     void textAfterThePromptIsNotLogged();
     void otherTagKeepsTheLastPort();
     void missingLogsFolder();
+    void entryThatCannotBeWritten();
 };
 
 void tst_MpegLog::entry_data()
@@ -119,6 +120,20 @@ void tst_MpegLog::missingLogsFolder()
     QCOMPARE(f.fake.openNow, 0);
     QCOMPARE(f.home.errors, QStringList{QStringLiteral("2 No such file or directory.  Make sure the folder ")
                                         + f.home.file(QStringLiteral("logs")) + QStringLiteral(" exists.")});
+}
+
+void tst_MpegLog::entryThatCannotBeWritten()
+{
+    if (!QFile::exists(QStringLiteral("/dev/full")))
+        QSKIP("no /dev/full to stand for a full disk");
+    LinkFixture f(moment("14:00:15.000"));
+    QVERIFY(QFile::link(QStringLiteral("/dev/full"), f.home.file(QStringLiteral("logs/MP261207.log"))));
+    f.fake.answer = [](int, const QByteArray &) { return kMpegAnswer; };
+    ReceiverLink link(*f.station);
+    link.ReadMpeg(QStringLiteral("1"));
+    QCOMPARE(f.home.errors, QStringList{QStringLiteral("28 No space left on device.  Make sure the folder ")
+                                        + f.home.file(QStringLiteral("logs")) + QStringLiteral(" exists.")});
+    QCOMPARE(f.fake.openNow, 0);
 }
 
 QTEST_GUILESS_MAIN(tst_MpegLog)
