@@ -22,11 +22,9 @@ private Q_SLOTS:
     void applyClickDisablesApply();
     void emptyCodeIsStored();
     void commaCannotBeTyped();
-    void fourthCharacterIsRefused();
     void deleteRemovesTheSelectedCode();
     void deleteWithoutSelectionChangesNothing();
     void failedSaveKeepsListAndTypedCode();
-    void closeButtonCloses();
 
 private:
     frmProgramSourceCodes *open();
@@ -154,16 +152,6 @@ void tst_frmProgramSourceCodes::commaCannotBeTyped()
     QCOMPARE(file(), QByteArray("ENG\r\n\r\n"));
 }
 
-void tst_frmProgramSourceCodes::fourthCharacterIsRefused()
-{
-    m_home->write(QStringLiteral("Source.dat"), "\r\n");
-    open();
-    QTest::mouseClick(child<QPushButton>("cmdNew"), Qt::LeftButton);
-    auto *text = child<QLineEdit>("txtCRCID");
-    QTest::keyClicks(text, QStringLiteral("ENGL"));
-    QCOMPARE(text->text(), QStringLiteral("ENG"));
-}
-
 void tst_frmProgramSourceCodes::deleteRemovesTheSelectedCode()
 {
     m_home->write(QStringLiteral("Source.dat"), "DEU\r\nENG\r\nSPA\r\n\r\n");
@@ -208,13 +196,6 @@ void tst_frmProgramSourceCodes::failedSaveKeepsListAndTypedCode()
     QTest::mouseClick(child<QPushButton>("cmdDelete"), Qt::LeftButton);
     QCOMPARE(m_home->errors.size(), 2);
     QCOMPARE(m_window->codes(), (QStringList{"DEU", "ENG"}));
-}
-
-void tst_frmProgramSourceCodes::closeButtonCloses()
-{
-    open();
-    QTest::mouseClick(child<QPushButton>("cmdClose"), Qt::LeftButton);
-    QTRY_VERIFY(!m_window);
 }
 
 QTEST_MAIN(tst_frmProgramSourceCodes)
