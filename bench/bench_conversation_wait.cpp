@@ -27,8 +27,8 @@ double cpuSeconds()
 {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
-        + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 int openPseudoTerminal()
@@ -77,8 +77,8 @@ Figures converse(SerialChannel &channel, Clock &clock, int &master, bool hangUp)
 double report(const char *what, const Figures &total, int rounds)
 {
     const double share = 100.0 * total.cpu / total.wall;
-    std::printf("%s, %d conversations: wall %.3f s, cpu %.4f s, %.2f%% of one core (target <= 5%%): %s\n", what,
-                rounds, total.wall, total.cpu, share, share <= 5.0 ? "met" : "NOT met");
+    std::printf("%s, %d conversations: wall %.3f s, cpu %.4f s, %.2f%% of one core (target <= 5%%): %s\n", what, rounds,
+                total.wall, total.cpu, share, share <= 5.0 ? "met" : "NOT met");
     return share;
 }
 

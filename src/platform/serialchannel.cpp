@@ -23,8 +23,8 @@ public:
         const QStringList parts = settingsText.split(QLatin1Char(','));
         bool ok = false;
         const int baud = parts.value(0).toInt(&ok);
-        if (!ok || baud <= 0 || parts.size() != 4 || parts.at(1) != QLatin1String("N") || parts.at(2) != QLatin1String("8")
-            || parts.at(3) != QLatin1String("1")) {
+        if (!ok || baud <= 0 || parts.size() != 4 || parts.at(1) != QLatin1String("N") ||
+            parts.at(2) != QLatin1String("8") || parts.at(3) != QLatin1String("1")) {
             m_errorNumber = kInvalidSettings;
             m_errorText = QStringLiteral("Invalid property value");
             return false;
@@ -128,7 +128,8 @@ private:
 
 QString serialPortPath(int portNumber)
 {
-    const QString path = qEnvironmentVariable(QStringLiteral("KESTRELPOINT_COM%1").arg(portNumber).toLatin1().constData());
+    const QString path =
+        qEnvironmentVariable(QStringLiteral("KESTRELPOINT_COM%1").arg(portNumber).toLatin1().constData());
     return path.isEmpty() ? QStringLiteral("/dev/ttyS%1").arg(portNumber - 1) : path;
 }
 

@@ -52,4 +52,4 @@ bool open(SerialChannel &channel, int port, const QString &lineSettings, int *er
 // The error number in decimal, one space and the description.
 QString portErrorText(const SerialChannel &channel);
 
-}
+} // namespace Conversation

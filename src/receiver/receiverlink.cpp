@@ -12,7 +12,9 @@
 #include "receiver/switchcommand.h"
 #include "schedule/schedulerecord.h"
 
-ReceiverLink::ReceiverLink(Station &station) : m_station(station) {}
+ReceiverLink::ReceiverLink(Station &station) : m_station(station)
+{
+}
 
 ReceiverLink::~ReceiverLink() = default;
 
@@ -67,8 +69,8 @@ void ReceiverLink::SwitchReceiver(int receiver)
         return;
     }
     const StationSettings &settings = m_station.settings;
-    const std::optional<QString> sendText = SetAudioCommand(settings.ReceiverModel, schedule.SatPort,
-                                                            schedule.SatRoute, schedule.SatLang, schedule.SatAtt);
+    const std::optional<QString> sendText =
+        SetAudioCommand(settings.ReceiverModel, schedule.SatPort, schedule.SatRoute, schedule.SatLang, schedule.SatAtt);
     if (!sendText) {
         ShowErrorMessage(QStringLiteral("The receiver model is not set: choose 4K or 500 in SetUp. Command not sent."));
         return;
@@ -76,14 +78,13 @@ void ReceiverLink::SwitchReceiver(int receiver)
     SendCommand(settings.receiverPort(receiver), *sendText);
     // The line is logged even when the send failed: the error window has
     // said so, and the second send of the cycle tries again.
-    m_station.WriteActivityLog(
-        switchActivityText(receiver, settings.TwoReceivers, schedule.PgmName, *sendText));
+    m_station.WriteActivityLog(switchActivityText(receiver, settings.TwoReceivers, schedule.PgmName, *sendText));
 }
 
 void ReceiverLink::showReadingFailure(int number, const QString &description)
 {
-    ShowErrorMessage(QString::number(number) + QLatin1Char(' ') + description + QStringLiteral(".  Make sure the folder ")
-                     + Paths::logsDir() + QStringLiteral(" exists."));
+    ShowErrorMessage(QString::number(number) + QLatin1Char(' ') + description +
+                     QStringLiteral(".  Make sure the folder ") + Paths::logsDir() + QStringLiteral(" exists."));
 }
 
 std::optional<QByteArray> ReceiverLink::readInto(DailyLogFile &log, const QString &logPrefix, int portNumber,

@@ -18,8 +18,8 @@ QString RouteLetter(const QString &satRoute)
 std::optional<QString> SetAudioCommand(const QString &receiverModel, const QString &satPort, const QString &satRoute,
                                        const QString &satLang, const QString &satAtt)
 {
-    const QString tail = RouteLetter(satRoute) + QLatin1Char(' ') + fixedWidth(satLang, 3) + QLatin1Char(' ')
-        + fixedWidth(satAtt, 2) + QLatin1Char(' ');
+    const QString tail = RouteLetter(satRoute) + QLatin1Char(' ') + fixedWidth(satLang, 3) + QLatin1Char(' ') +
+                         fixedWidth(satAtt, 2) + QLatin1Char(' ');
     if (receiverModel == QLatin1String("0"))
         return QStringLiteral("SETAUDIO ") + fixedWidth(satPort, 1) + QLatin1Char(' ') + tail;
     if (receiverModel == QLatin1String("1"))

@@ -50,8 +50,8 @@ public:
     bool stop()
     {
         m_process.terminate();
-        return m_process.waitForFinished(5000) && m_process.exitStatus() == QProcess::NormalExit
-            && m_process.exitCode() == 0;
+        return m_process.waitForFinished(5000) && m_process.exitStatus() == QProcess::NormalExit &&
+               m_process.exitCode() == 0;
     }
     QByteArray output()
     {
@@ -59,6 +59,18 @@ public:
         return m_output;
     }
     bool running() const { return m_process.state() == QProcess::Running; }
+    // Waits until the simulator reports the command line received; its
+    // answer is on the line by then. Back-to-back conversations in a test
+    // would otherwise race the previous answer.
+    bool sawCommand(const QByteArray &line)
+    {
+        const QByteArray wanted = "  " + line + '\n';
+        while (!output().contains(wanted)) {
+            if (!m_process.waitForReadyRead(5000))
+                return false;
+        }
+        return true;
+    }
 
 private:
     QProcess m_process;
@@ -120,6 +132,7 @@ void tst_ReceiverSim::mpegStatusReflectsSetAudio()
     QVERIFY(channel->open(1, QStringLiteral("19200,N,8,1")));
     QCOMPARE(ask(*channel, clock, QStringLiteral("SETAUDIO 3 R FRE 12 ")), QByteArray("OK\r\n>"));
     channel->close();
+    QVERIFY(sim.sawCommand("SETAUDIO 3 R FRE 12 "));
     // A new conversation, as the program has one per command.
     QVERIFY(channel->open(1, QStringLiteral("19200,N,8,1")));
     const QByteArray status = ask(*channel, clock, QStringLiteral("R M"));
@@ -154,12 +167,15 @@ void tst_ReceiverSim::receiverLinkOverThePseudoTerminal()
 
     ReceiverLink link(station);
     link.SwitchReceiver(1);
+    QVERIFY(sim.sawCommand("SETAUDIO 5 1 SPA 4  "));
     link.ReadEbNo(1, QStringLiteral("R1"));
     link.ReadMpeg(QStringLiteral("1"));
     QVERIFY2(home.errors.isEmpty(), qPrintable(home.errors.join(QLatin1Char('\n'))));
 
     const QByteArray eb = home.read(QStringLiteral("logs/") + Paths::logFileName(QStringLiteral("EB"), clock.today()));
-    QVERIFY2(QRegularExpression(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d  11\\.5\r\n$")).match(QString::fromLatin1(eb)).hasMatch(),
+    QVERIFY2(QRegularExpression(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d  11\\.5\r\n$"))
+                 .match(QString::fromLatin1(eb))
+                 .hasMatch(),
              eb.constData());
     const QByteArray mp = home.read(QStringLiteral("logs/") + Paths::logFileName(QStringLiteral("MP"), clock.today()));
     QVERIFY2(mp.contains("Audio port 5   : source SPA route Left atten 4\r\n"), mp.constData());
@@ -191,11 +207,12 @@ void tst_ReceiverSim::failureModes_data()
     QTest::addColumn<int>("minBytes");
 
     QTest::newRow("slow answer inside the limit still read")
-        << QStringList{"--mode", "slow", "--delay-ms", "300"} << "yes" << "8.5" << 300;
-    QTest::newRow("answer without prompt kept after the limit")
-        << QStringList{"--mode", "noprompt"} << "no" << "8.5" << 300;
-    QTest::newRow("line noise gives a value without line breaks") << QStringList{"--mode", "garbage"} << "yes"
-                                                                  << QString() << 65;
+        << QStringList{"--mode", "slow", "--delay-ms", "300"} << "yes"
+        << "8.5" << 300;
+    QTest::newRow("answer without prompt kept after the limit") << QStringList{"--mode", "noprompt"} << "no"
+                                                                << "8.5" << 300;
+    QTest::newRow("line noise gives a value without line breaks")
+        << QStringList{"--mode", "garbage"} << "yes" << QString() << 65;
     // Whether the prompt after the flood arrives inside the limit depends on
     // the machine; the conversation must end in time either way.
     QTest::newRow("flood ends in time") << QStringList{"--mode", "flood", "--flood-bytes", "2000000"} << "either"

@@ -33,12 +33,13 @@ struct LinkFixture
 
     QByteArray log(const QString &prefix, const QDate &day) const
     {
-        return home.read(QStringLiteral("logs/") + prefix + day.toString(QStringLiteral("yyMMdd")) + QStringLiteral(".log"));
+        return home.read(QStringLiteral("logs/") + prefix + day.toString(QStringLiteral("yyMMdd")) +
+                         QStringLiteral(".log"));
     }
     bool logExists(const QString &prefix, const QDate &day) const
     {
-        return QFile::exists(home.file(QStringLiteral("logs/") + prefix + day.toString(QStringLiteral("yyMMdd"))
-                                       + QStringLiteral(".log")));
+        return QFile::exists(home.file(QStringLiteral("logs/") + prefix + day.toString(QStringLiteral("yyMMdd")) +
+                                       QStringLiteral(".log")));
     }
     // The data register as the simulated port file holds it.
     quint8 outputByte() const { return quint8(home.read(QStringLiteral("parport")).at(0)); }

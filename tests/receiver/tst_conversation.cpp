@@ -81,7 +81,8 @@ void tst_Conversation::silentReceiverEndsAtLimit()
     auto channel = fake.factory()();
     QVERIFY(channel->open(1, QStringLiteral("9600,N,8,1")));
     QVERIFY(channel->write(Conversation::commandLine(QStringLiteral("R C"))));
-    const Conversation::Limit l = limit == QLatin1String("A") ? Conversation::limitA(clock) : Conversation::limitB(clock);
+    const Conversation::Limit l =
+        limit == QLatin1String("A") ? Conversation::limitA(clock) : Conversation::limitB(clock);
     QByteArray buffer;
     Conversation::collect(*channel, clock, l, Conversation::kPromptAnywhere, buffer);
     const qint64 waited = start.msecsTo(clock.now());
@@ -133,9 +134,7 @@ void tst_Conversation::carrierPromptCountsOnlyFromPosition700()
     FakeReceivers fake(clock);
     const QByteArray early = QByteArray(">") + QByteArray(100, 'x');
     const QByteArray rest = QByteArray(650, 'y') + ">";
-    fake.replies = [&](int, const QByteArray &) {
-        return QList<FakeReceivers::Reply>{{50, early}, {400, rest}};
-    };
+    fake.replies = [&](int, const QByteArray &) { return QList<FakeReceivers::Reply>{{50, early}, {400, rest}}; };
     auto channel = fake.factory()();
     QVERIFY(channel->open(1, QStringLiteral("9600,N,8,1")));
     QVERIFY(channel->write(Conversation::commandLine(QStringLiteral("RT C"))));

@@ -54,20 +54,22 @@ void tst_EbNo::value_data()
     QTest::addColumn<QByteArray>("answer");
     QTest::addColumn<QString>("value");
 
-    QTest::newRow("value at the end of the twelfth line")
-        << carrierAnswer(ebNoLine("8.5")) << "8.5";
+    QTest::newRow("value at the end of the twelfth line") << carrierAnswer(ebNoLine("8.5")) << "8.5";
     QTest::newRow("fewer than 11 line feeds") << QByteArray("R C\r\nEb/No 8.5\r\n>") << "None";
     QTest::newRow("no answer") << QByteArray() << "None";
     QTest::newRow("exactly 11 line feeds, nothing after") << QByteArray(11, '\n') << "None";
     QTest::newRow("long twelfth line keeps its last 19")
         << carrierAnswer("Eb/No measured now: 12.25 dB") << "sured now: 12.25 dB";
-    QTest::newRow("long twelfth line trimmed") << carrierAnswer("Eb/No (dB):" + QByteArray(20, ' ') + "12.25") << "12.25";
-    QTest::newRow("long line cut inside a word") << carrierAnswer("ABCDEFGHIJKLMNOPQRSTUVWXYZ") << "HIJKLMNOPQRSTUVWXYZ";
+    QTest::newRow("long twelfth line trimmed")
+        << carrierAnswer("Eb/No (dB):" + QByteArray(20, ' ') + "12.25") << "12.25";
+    QTest::newRow("long line cut inside a word")
+        << carrierAnswer("ABCDEFGHIJKLMNOPQRSTUVWXYZ") << "HIJKLMNOPQRSTUVWXYZ";
     QTest::newRow("short line loses the line feed before it") << carrierAnswer("  7.0  ") << "7.0";
     QTest::newRow("short line with text keeps the text") << carrierAnswer("EbNo 9.5") << "EbNo 9.5";
-    QTest::newRow("doubled carriage return leaves no line break")
-        << QByteArray(11, '\n') + "x 9.1\r\r\n>" << "x 9.1";
-    QTest::newRow("line without carriage return") << QByteArray(11, '\n') + "6.5\n>" << "6.5";
+    QTest::newRow("doubled carriage return leaves no line break") << QByteArray(11, '\n') + "x 9.1\r\r\n>"
+                                                                  << "x 9.1";
+    QTest::newRow("line without carriage return") << QByteArray(11, '\n') + "6.5\n>"
+                                                  << "6.5";
     QTest::newRow("blank twelfth line") << carrierAnswer("     ") << "None";
     QTest::newRow("tabs are not spaces") << carrierAnswer("\t8.0") << "\t8.0";
 }
@@ -216,8 +218,8 @@ void tst_EbNo::missingLogsFolderStopsBeforeAsking()
 
     QVERIFY(f.fake.sent.isEmpty());
     QCOMPARE(f.fake.openNow, 0);
-    QCOMPARE(f.home.errors, QStringList{QStringLiteral("2 No such file or directory.  Make sure the folder ")
-                                        + f.home.file(QStringLiteral("logs")) + QStringLiteral(" exists.")});
+    QCOMPARE(f.home.errors, QStringList{QStringLiteral("2 No such file or directory.  Make sure the folder ") +
+                                        f.home.file(QStringLiteral("logs")) + QStringLiteral(" exists.")});
     // No reading, no comparison.
     QCOMPARE(f.station->PortBits[4], 1);
     QCOMPARE(f.station->PortBits[3], 0);
@@ -229,8 +231,8 @@ void tst_EbNo::portThatCannotBeOpened()
     f.fake.refusedPorts.insert(1);
     ReceiverLink link(*f.station);
     link.ReadEbNo(1, QStringLiteral("R1"));
-    QCOMPARE(f.home.errors, QStringList{QStringLiteral("1 No such file or directory.  Make sure the folder ")
-                                        + f.home.file(QStringLiteral("logs")) + QStringLiteral(" exists.")});
+    QCOMPARE(f.home.errors, QStringList{QStringLiteral("1 No such file or directory.  Make sure the folder ") +
+                                        f.home.file(QStringLiteral("logs")) + QStringLiteral(" exists.")});
     QVERIFY(!f.logExists(QStringLiteral("EB"), f.clock.today()));
 
     // The next reading opens the port again.
@@ -252,8 +254,8 @@ void tst_EbNo::lineThatCannotBeWrittenSkipsTheComparison()
     ReceiverLink link(*f.station);
     link.ReadEbNo(1, QStringLiteral("R1"));
 
-    QCOMPARE(f.home.errors, QStringList{QStringLiteral("28 No space left on device.  Make sure the folder ")
-                                        + f.home.file(QStringLiteral("logs")) + QStringLiteral(" exists.")});
+    QCOMPARE(f.home.errors, QStringList{QStringLiteral("28 No space left on device.  Make sure the folder ") +
+                                        f.home.file(QStringLiteral("logs")) + QStringLiteral(" exists.")});
     QCOMPARE(f.fake.linesSent(), QList<QByteArray>{"R C\r"});
     QCOMPARE(f.fake.openNow, 0);
     QCOMPARE(link.LastEbNo1, 0);

@@ -32,8 +32,7 @@ void tst_MpegLog::entry_data()
     QTest::addColumn<QByteArray>("answer");
     QTest::addColumn<QByteArray>("bytes");
 
-    QTest::newRow("one receiver: bare time") << 0 << "1" << kMpegAnswer
-                                             << "14:00:15\r\n" + kMpegAnswer + "\r\n";
+    QTest::newRow("one receiver: bare time") << 0 << "1" << kMpegAnswer << "14:00:15\r\n" + kMpegAnswer + "\r\n";
     QTest::newRow("two receivers: Receiver n, two spaces, time")
         << 1 << "2" << kMpegAnswer << "Receiver 2  14:00:15\r\n" + kMpegAnswer + "\r\n";
     QTest::newRow("empty answer gives an empty line") << 0 << "1" << QByteArray() << QByteArray("14:00:15\r\n\r\n");
@@ -118,8 +117,8 @@ void tst_MpegLog::missingLogsFolder()
     link.ReadMpeg(QStringLiteral("1"));
     QVERIFY(f.fake.sent.isEmpty());
     QCOMPARE(f.fake.openNow, 0);
-    QCOMPARE(f.home.errors, QStringList{QStringLiteral("2 No such file or directory.  Make sure the folder ")
-                                        + f.home.file(QStringLiteral("logs")) + QStringLiteral(" exists.")});
+    QCOMPARE(f.home.errors, QStringList{QStringLiteral("2 No such file or directory.  Make sure the folder ") +
+                                        f.home.file(QStringLiteral("logs")) + QStringLiteral(" exists.")});
 }
 
 void tst_MpegLog::entryThatCannotBeWritten()
@@ -131,8 +130,8 @@ void tst_MpegLog::entryThatCannotBeWritten()
     f.fake.answer = [](int, const QByteArray &) { return kMpegAnswer; };
     ReceiverLink link(*f.station);
     link.ReadMpeg(QStringLiteral("1"));
-    QCOMPARE(f.home.errors, QStringList{QStringLiteral("28 No space left on device.  Make sure the folder ")
-                                        + f.home.file(QStringLiteral("logs")) + QStringLiteral(" exists.")});
+    QCOMPARE(f.home.errors, QStringList{QStringLiteral("28 No space left on device.  Make sure the folder ") +
+                                        f.home.file(QStringLiteral("logs")) + QStringLiteral(" exists.")});
     QCOMPARE(f.fake.openNow, 0);
 }
 

@@ -29,14 +29,54 @@ void tst_SwitchCommand::setAudioGrammar_data()
     QTest::addColumn<QString>("att");
     QTest::addColumn<QString>("command");
 
-    QTest::newRow("4K worked example") << "0" << "2" << "2" << "ENG" << "7" << "SETAUDIO 2 S ENG 7  ";
-    QTest::newRow("500 has no port") << "1" << "2" << "2" << "ENG" << "7" << "SETAUDIO S ENG 7  ";
-    QTest::newRow("4K no port gives three spaces") << "0" << " " << "0" << "SPA" << "0" << "SETAUDIO   1 SPA 0  ";
-    QTest::newRow("4K unknown route leaves two spaces") << "0" << "3" << "9" << "FRE" << "5" << "SETAUDIO 3  FRE 5  ";
-    QTest::newRow("500 unknown route") << "1" << "3" << " " << "FRE" << "5" << "SETAUDIO  FRE 5  ";
-    QTest::newRow("one-letter code padded") << "0" << "1" << "1" << "X" << "3" << "SETAUDIO 1 2 X   3  ";
-    QTest::newRow("attenuation 14 fills both") << "0" << "6" << "3" << "GER" << "14" << "SETAUDIO 6 R GER 14 ";
-    QTest::newRow("500 attenuation 14") << "1" << "6" << "3" << "GER" << "14" << "SETAUDIO R GER 14 ";
+    QTest::newRow("4K worked example") << "0"
+                                       << "2"
+                                       << "2"
+                                       << "ENG"
+                                       << "7"
+                                       << "SETAUDIO 2 S ENG 7  ";
+    QTest::newRow("500 has no port") << "1"
+                                     << "2"
+                                     << "2"
+                                     << "ENG"
+                                     << "7"
+                                     << "SETAUDIO S ENG 7  ";
+    QTest::newRow("4K no port gives three spaces") << "0"
+                                                   << " "
+                                                   << "0"
+                                                   << "SPA"
+                                                   << "0"
+                                                   << "SETAUDIO   1 SPA 0  ";
+    QTest::newRow("4K unknown route leaves two spaces") << "0"
+                                                        << "3"
+                                                        << "9"
+                                                        << "FRE"
+                                                        << "5"
+                                                        << "SETAUDIO 3  FRE 5  ";
+    QTest::newRow("500 unknown route") << "1"
+                                       << "3"
+                                       << " "
+                                       << "FRE"
+                                       << "5"
+                                       << "SETAUDIO  FRE 5  ";
+    QTest::newRow("one-letter code padded") << "0"
+                                            << "1"
+                                            << "1"
+                                            << "X"
+                                            << "3"
+                                            << "SETAUDIO 1 2 X   3  ";
+    QTest::newRow("attenuation 14 fills both") << "0"
+                                               << "6"
+                                               << "3"
+                                               << "GER"
+                                               << "14"
+                                               << "SETAUDIO 6 R GER 14 ";
+    QTest::newRow("500 attenuation 14") << "1"
+                                        << "6"
+                                        << "3"
+                                        << "GER"
+                                        << "14"
+                                        << "SETAUDIO R GER 14 ";
 }
 
 void tst_SwitchCommand::setAudioGrammar()
@@ -138,8 +178,7 @@ void tst_SwitchCommand::modelNotSetSendsNothing()
     link.SwitchReceiver(1);
     QVERIFY(f.fake.sent.isEmpty());
     QVERIFY(!f.logExists(QStringLiteral("AL"), f.clock.today()));
-    QCOMPARE(f.home.errors,
-             QStringList{"The receiver model is not set: choose 4K or 500 in SetUp. Command not sent."});
+    QCOMPARE(f.home.errors, QStringList{"The receiver model is not set: choose 4K or 500 in SetUp. Command not sent."});
 }
 
 void tst_SwitchCommand::recordNoLongerInUseSendsNothing()

@@ -47,7 +47,7 @@ public:
     QList<Sent> sent;
     int opens = 0;
     int closes = 0;
-    int openNow = 0;  // channels open at this moment
+    int openNow = 0; // channels open at this moment
 
     SerialChannelFactory factory();
     // Every line written, with its carriage return, in order.

@@ -184,13 +184,20 @@ private:
 
     void command(const QByteArray &line)
     {
-        const QByteArray stamped = QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz")).toLatin1() + "  "
-            + line + '\n';
+        const QByteArray stamped =
+            QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz")).toLatin1() + "  " + line + '\n';
+        answer(line);
+        // Printed once the answer is on the line, so that a watcher who saw
+        // the command knows its answer cannot arrive any later (slow mode
+        // aside).
         std::fwrite(stamped.constData(), 1, size_t(stamped.size()), stdout);
         std::fflush(stdout);
         if (m_log.isOpen())
             m_log.write(stamped);
+    }
 
+    void answer(const QByteArray &line)
+    {
         QByteArray reply = m_receiver.answer(line);
         qint64 delay = 0;
         switch (m_mode) {
@@ -212,6 +219,7 @@ private:
             break;
         }
         m_out.append({m_clock.elapsed() + delay, reply});
+        writeOutput();
     }
 
     // Line noise: any byte but the prompt, then the prompt so the
@@ -310,8 +318,8 @@ int main(int argc, char *argv[])
     parser.addOptions({
         {QStringLiteral("device"), QStringLiteral("Answer on this serial device instead of a new pseudo-terminal."),
          QStringLiteral("path")},
-        {QStringLiteral("ebno"), QStringLiteral("The Eb/No value \"R C\" reports (default 8.5)."),
-         QStringLiteral("dB"), QStringLiteral("8.5")},
+        {QStringLiteral("ebno"), QStringLiteral("The Eb/No value \"R C\" reports (default 8.5)."), QStringLiteral("dB"),
+         QStringLiteral("8.5")},
         {QStringLiteral("drift"), QStringLiteral("How far the Eb/No may wander at each reading (default 0)."),
          QStringLiteral("dB"), QStringLiteral("0")},
         {QStringLiteral("seed"), QStringLiteral("Seed of the wandering, for repeatable runs."), QStringLiteral("n"),
@@ -335,7 +343,9 @@ int main(int argc, char *argv[])
     const qint64 floodBytes = qint64(numberOption(parser, QStringLiteral("flood-bytes")));
     const quint32 seed = quint32(numberOption(parser, QStringLiteral("seed")));
 
-    struct sigaction stop{};
+    struct sigaction stop
+    {
+    };
     stop.sa_handler = onStopSignal;
     sigemptyset(&stop.sa_mask);
     sigaction(SIGTERM, &stop, nullptr);
@@ -343,10 +353,11 @@ int main(int argc, char *argv[])
     std::signal(SIGPIPE, SIG_IGN);
 
     const Line line = parser.isSet(QStringLiteral("device")) ? openDevice(parser.value(QStringLiteral("device")))
-                                                              : openPseudoTerminal();
+                                                             : openPseudoTerminal();
     std::printf("%s\n", qPrintable(line.path));
     std::fflush(stdout);
 
-    Simulator simulator(line, mode, delayMs, floodBytes, SimReceiver(ebNo, drift, seed), parser.value(QStringLiteral("log")));
+    Simulator simulator(line, mode, delayMs, floodBytes, SimReceiver(ebNo, drift, seed),
+                        parser.value(QStringLiteral("log")));
     return simulator.run();
 }

@@ -34,7 +34,9 @@ QByteArray routeName(const QByteArray &letter)
 
 } // namespace
 
-SimReceiver::SimReceiver(double ebNo, double drift, quint32 seed) : m_ebNo(ebNo), m_drift(drift), m_random(seed) {}
+SimReceiver::SimReceiver(double ebNo, double drift, quint32 seed) : m_ebNo(ebNo), m_drift(drift), m_random(seed)
+{
+}
 
 QByteArray SimReceiver::withoutPrompt(const QByteArray &answer)
 {
@@ -98,13 +100,13 @@ QByteArray SimReceiver::carrierData()
 QByteArray SimReceiver::carrierStatus() const
 {
     QList<QByteArray> texts{"CARRIER STATUS"};
-    const char *names[] = {"Tuner", "Frequency", "Symbol rate", "Modulation", "FEC rate", "Carrier lock", "Frame sync",
-                           "Viterbi lock", "Demodulator", "Signal level", "AGC", "BER", "Eb/No", "Carrier offset",
-                           "Uptime"};
+    const char *names[] = {"Tuner",        "Frequency",  "Symbol rate",  "Modulation",     "FEC rate",
+                           "Carrier lock", "Frame sync", "Viterbi lock", "Demodulator",    "Signal level",
+                           "AGC",          "BER",        "Eb/No",        "Carrier offset", "Uptime"};
     int i = 0;
     for (const char *name : names)
-        texts.append(QByteArray(name).leftJustified(16, '.') + " status " + QByteArray::number(++i).rightJustified(3, '0')
-                     + "  nominal, within limits");
+        texts.append(QByteArray(name).leftJustified(16, '.') + " status " +
+                     QByteArray::number(++i).rightJustified(3, '0') + "  nominal, within limits");
     texts.append("Eb/No (dB)      " + QByteArray::number(m_ebNo, 'f', 1));
     return lines(texts);
 }
@@ -115,8 +117,8 @@ QByteArray SimReceiver::mpegStatus() const
                             "Last command   : " + (m_lastSetAudio.isEmpty() ? QByteArray("(none)") : m_lastSetAudio)};
     for (int i = 0; i < int(m_outputs.size()); ++i) {
         const AudioOutput &o = m_outputs[i];
-        texts.append("Audio port " + QByteArray::number(i + 1) + "   : source " + o.source.leftJustified(3) + " route "
-                     + routeName(o.route) + " atten " + o.attenuation);
+        texts.append("Audio port " + QByteArray::number(i + 1) + "   : source " + o.source.leftJustified(3) +
+                     " route " + routeName(o.route) + " atten " + o.attenuation);
     }
     return lines(texts);
 }
@@ -131,8 +133,8 @@ QByteArray SimReceiver::extendedRelayStatus() const
 {
     QList<QByteArray> texts{"EXTENDED RELAY STATUS"};
     for (int i = 0; i < int(m_extendedClosed.size()); ++i)
-        texts.append("Relay " + QByteArray::number(i + 1).rightJustified(2) + ": "
-                     + QByteArray(m_extendedClosed[i] ? "Closed" : "Open"));
+        texts.append("Relay " + QByteArray::number(i + 1).rightJustified(2) + ": " +
+                     QByteArray(m_extendedClosed[i] ? "Closed" : "Open"));
     return lines(texts);
 }
 
@@ -152,7 +154,8 @@ QByteArray SimReceiver::settings() const
 QByteArray SimReceiver::setAudio(const QByteArray &line)
 {
     const char portChar = line.size() > 9 ? line.at(9) : ' ';
-    const bool fourK = line.size() > 10 && line.at(10) == ' ' && (portChar == ' ' || (portChar >= '1' && portChar <= '6'));
+    const bool fourK =
+        line.size() > 10 && line.at(10) == ' ' && (portChar == ' ' || (portChar >= '1' && portChar <= '6'));
     AudioOutput out;
     int port = 1;
     if (fourK) {
