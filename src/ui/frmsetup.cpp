@@ -19,7 +19,8 @@
 
 namespace {
 
-const QString kBaudTip = QStringLiteral("Serial Port Commincation Rate...Must be same as the Unity 4K....19200 is preferred");
+const QString kBaudTip =
+    QStringLiteral("Serial Port Commincation Rate...Must be same as the Unity 4K....19200 is preferred");
 
 template <typename W> W *named(W *widget, const char *name, const QRect &geometry, const QString &tip = {})
 {
@@ -67,9 +68,9 @@ std::array<QRadioButton *, 4> makePortOptions(QGroupBox *frame, const std::array
 {
     std::array<QRadioButton *, 4> options{};
     for (int i = 0; i < 4; ++i)
-        options[i] = makeOption(frame, names[i], QStringLiteral("Serial Port %1").arg(i + 1),
-                                twipsRect(120, 240 + 360 * i, 1215, 255),
-                                QStringLiteral("Computer Com Port %1").arg(i + 1));
+        options[i] =
+            makeOption(frame, names[i], QStringLiteral("Serial Port %1").arg(i + 1),
+                       twipsRect(120, 240 + 360 * i, 1215, 255), QStringLiteral("Computer Com Port %1").arg(i + 1));
     return options;
 }
 
@@ -260,8 +261,7 @@ void frmSetUp::Form_Unload()
     if (m_unloaded)
         return;
     m_unloaded = true;
-    SetupChoices::applyClosing(m_station.settings, m_pending,
-                               {selectedRow(lstSaveLogs), OptModel[0]->isChecked()});
+    SetupChoices::applyClosing(m_station.settings, m_pending, {selectedRow(lstSaveLogs), OptModel[0]->isChecked()});
     QString error;
     if (!SettingsFiles::WriteSettingsFiles(Paths::dataDir(), m_station.settings, &error))
         ShowErrorMessage(error);

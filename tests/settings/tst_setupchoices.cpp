@@ -13,8 +13,6 @@ private Q_SLOTS:
     void ebNoRateRows();
     void saveLogsRows_data();
     void saveLogsRows();
-    void keepForRow_data();
-    void keepForRow();
     void storedOptions_data();
     void storedOptions();
     void portConflicts_data();
@@ -53,14 +51,20 @@ void tst_SetupChoices::saveLogsRows_data()
     QTest::addColumn<QString>("keep");
     QTest::addColumn<int>("row");
     QTest::addColumn<QString>("item");
+    QTest::addColumn<QString>("written");
 
-    QTest::newRow("d is a day") << "d" << 0 << "1 Day";
-    QTest::newRow("w is a week") << "w" << 1 << "1 Week";
-    QTest::newRow("m is a month") << "m" << 2 << "1 Month";
-    QTest::newRow("y is a year") << "y" << 3 << "1 Year";
-    QTest::newRow("upper case letter is no choice") << "W" << -1 << QString();
-    QTest::newRow("never set selects nothing") << QString() << -1 << QString();
-    QTest::newRow("a space selects nothing") << " " << -1 << QString();
+    QTest::newRow("d is a day") << "d" << 0 << "1 Day"
+                                << "d";
+    QTest::newRow("w is a week") << "w" << 1 << "1 Week"
+                                 << "w";
+    QTest::newRow("m is a month") << "m" << 2 << "1 Month"
+                                  << "m";
+    QTest::newRow("y is a year") << "y" << 3 << "1 Year"
+                                 << "y";
+    // With no row selected at closing the old value is written back.
+    QTest::newRow("upper case letter is no choice, kept") << "W" << -1 << QString() << "W";
+    QTest::newRow("never set selects nothing, stays empty") << QString() << -1 << QString() << QString();
+    QTest::newRow("a space selects nothing, kept") << " " << -1 << QString() << " ";
 }
 
 void tst_SetupChoices::saveLogsRows()
@@ -69,27 +73,7 @@ void tst_SetupChoices::saveLogsRows()
     QFETCH(int, row);
     QCOMPARE(saveLogsRow(keep), row);
     QTEST(SaveLogsItems().value(row), "item");
-}
-
-void tst_SetupChoices::keepForRow_data()
-{
-    QTest::addColumn<int>("row");
-    QTest::addColumn<QString>("current");
-    QTest::addColumn<QString>("keep");
-
-    QTest::newRow("first row is a day") << 0 << "y" << "d";
-    QTest::newRow("second row is a week") << 1 << "d" << "w";
-    QTest::newRow("third row is a month") << 2 << "" << "m";
-    QTest::newRow("last row is a year") << 3 << "w" << "y";
-    QTest::newRow("no selection keeps the old letter") << -1 << "m" << "m";
-    QTest::newRow("no selection keeps even an odd letter") << -1 << "q" << "q";
-}
-
-void tst_SetupChoices::keepForRow()
-{
-    QFETCH(int, row);
-    QFETCH(QString, current);
-    QTEST(ebNoKeepForRow(row, current), "keep");
+    QTEST(ebNoKeepForRow(row, keep), "written");
 }
 
 void tst_SetupChoices::storedOptions_data()
@@ -145,10 +129,14 @@ void tst_SetupChoices::closing_data()
     QTest::addColumn<QString>("keep");
     QTest::addColumn<QString>("model");
 
-    QTest::newRow("week and 500") << 1 << false << "w" << "1";
-    QTest::newRow("year and 4K") << 3 << true << "y" << "0";
-    QTest::newRow("no keeping row keeps the old letter") << -1 << true << "m" << "0";
-    QTest::newRow("no model selected is the 500") << 0 << false << "d" << "1";
+    QTest::newRow("week and 500") << 1 << false << "w"
+                                  << "1";
+    QTest::newRow("year and 4K") << 3 << true << "y"
+                                 << "0";
+    QTest::newRow("no keeping row keeps the old letter") << -1 << true << "m"
+                                                         << "0";
+    QTest::newRow("no model selected is the 500") << 0 << false << "d"
+                                                  << "1";
 }
 
 void tst_SetupChoices::closing()
