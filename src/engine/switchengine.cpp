@@ -52,6 +52,9 @@ bool inEbNoSlot(int rate, const QString &clockText, const QString &second)
 SwitchEngine::SwitchEngine(Station &station, ReceiverLink &link, QObject *parent)
     : QObject(parent), m_station(station), m_link(link), m_inputs(station)
 {
+    // Coarse timers may fire 5% early or late; a switch is due to the second.
+    for (QTimer *timer : {&tmrClock, &Timer1, &Timer2})
+        timer->setTimerType(Qt::PreciseTimer);
     tmrClock.setInterval(kTickMs);
     Timer1.setInterval(kSwitchTimerMs);
     Timer2.setInterval(kSwitchTimerMs);

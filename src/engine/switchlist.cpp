@@ -4,6 +4,7 @@
 #include "settings/stationsettings.h"
 
 #include <algorithm>
+#include <array>
 
 bool hasTimeSeparator(const QString &timeText)
 {
@@ -14,21 +15,24 @@ std::optional<int> TimeTextToSeconds(const QString &workText)
 {
     if (!hasTimeSeparator(workText))
         return std::nullopt;
-    const QStringList parts = workText.trimmed().split(QLatin1Char(':'));
-    if (parts.size() < 2 || parts.size() > 3)
-        return std::nullopt;
+    // "H:M" or "H:M:S" of one or two digits each, spaces around it allowed.
+    const QStringView text = QStringView(workText).trimmed();
     int values[3] = {0, 0, 0};
-    for (qsizetype i = 0; i < parts.size(); ++i) {
-        const QString &part = parts.at(i);
-        if (part.isEmpty() || part.size() > 2)
-            return std::nullopt;
-        for (QChar c : part) {
-            if (!c.isDigit() || c.unicode() > '9')
+    int part = 0;
+    int digits = 0;
+    for (QChar c : text) {
+        if (c == QLatin1Char(':')) {
+            if (digits == 0 || ++part > 2)
                 return std::nullopt;
+            digits = 0;
+        } else if (c >= QLatin1Char('0') && c <= QLatin1Char('9') && digits < 2) {
+            values[part] = values[part] * 10 + (c.unicode() - '0');
+            ++digits;
+        } else {
+            return std::nullopt;
         }
-        values[i] = part.toInt();
     }
-    if (values[0] > 23 || values[1] > 59 || values[2] > 59)
+    if (digits == 0 || part == 0 || values[0] > 23 || values[1] > 59 || values[2] > 59)
         return std::nullopt;
     return values[0] * 3600 + values[1] * 60 + values[2];
 }
@@ -55,13 +59,18 @@ SwitchListBuild BuildSwitchList(const ScheduleStore &store, int receiver, bool t
                                 double secondsSinceMidnight)
 {
     SwitchListBuild build;
+    // The eight dates an occurrence can have, and their "YYYYMMDD" texts.
+    std::array<QString, 8> dateTexts;
+    for (int d = 0; d < 8; ++d)
+        dateTexts[d] = today.addDays(d).toString(QStringLiteral("yyyyMMdd"));
+    const int todayIndex = today.dayOfWeek() % 7;
+
     store.ScanSchedules([&](int n, const ScheduleRecord &r) {
         const bool taken = receiver == 1 ? (!twoReceivers || r.Receiver == 1) : r.Receiver == 2;
         if (!taken)
             return;
         for (int d = 0; d < 7; ++d) {
-            const QDate day = today.addDays(d);
-            const QString &t = r.SwitchTime[day.dayOfWeek() % 7];
+            const QString &t = r.SwitchTime[(todayIndex + d) % 7];
             if (!hasTimeSeparator(t))
                 continue;
             const std::optional<int> s = TimeTextToSeconds(t);
@@ -73,18 +82,25 @@ SwitchListBuild BuildSwitchList(const ScheduleStore &store, int receiver, bool t
                                           .arg(r.PgmName.trimmed()));
                 continue;
             }
-            const QDate occurrence = (d == 0 && secondsSinceMidnight >= *s) ? today.addDays(7) : day;
+            const int offset = (d == 0 && secondsSinceMidnight >= *s) ? 7 : d;
             SwitchEntry entry;
-            entry.sortText = occurrence.toString(QStringLiteral("yyyyMMdd")) + QLatin1Char(' ') + t
-                + QLatin1Char(' ') + r.PgmName;
+            entry.sortText = dateTexts[offset] + QLatin1Char(' ') + t + QLatin1Char(' ') + r.PgmName;
             entry.record = n;
-            entry.date = occurrence;
+            entry.date = today.addDays(offset);
             entry.seconds = *s;
             build.entries.append(std::move(entry));
         }
     });
+    // The order of the texts without regard to case. The date and time part
+    // holds only digits, ':' and spaces, so it is compared as the date and the
+    // time text; only equal moments compare their names.
     std::stable_sort(build.entries.begin(), build.entries.end(), [](const SwitchEntry &a, const SwitchEntry &b) {
-        return a.sortText.compare(b.sortText, Qt::CaseInsensitive) < 0;
+        if (a.date != b.date)
+            return a.date < b.date;
+        const int byTime = QStringView(a.sortText).mid(9, 8).compare(QStringView(b.sortText).mid(9, 8));
+        if (byTime != 0)
+            return byTime < 0;
+        return QStringView(a.sortText).mid(18).compare(QStringView(b.sortText).mid(18), Qt::CaseInsensitive) < 0;
     });
     return build;
 }
