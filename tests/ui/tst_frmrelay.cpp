@@ -47,7 +47,6 @@ private Q_SLOTS:
     void layoutAndCommandsStayWhenExtendedRelaysIsChosenWhileOpen();
     void portThatCannotBeOpenedShowsTheErrorAndKeepsRunning();
     void receiverTwoChosenInReceiverSelectOpensOnItsPort();
-    void closeButtonClosesTheWindow();
 };
 
 void tst_frmRelay::relaysThenFirstOpenSendsCommandThenQuery()
@@ -78,9 +77,7 @@ void tst_frmRelay::buttonSendsItsCommandThenTheQuery_data()
     QTest::addColumn<QByteArray>("command");
 
     QTest::newRow("relay 2 close") << "R R" << 3 << 4 << QByteArray("RE C 2\r");
-    QTest::newRow("extended 1 close") << "R ER" << 1 << 28 << QByteArray("ER E 1\r");
     QTest::newRow("button 26 opens extended relay 14") << "R ER" << 26 << 28 << QByteArray("ER D 14\r");
-    QTest::newRow("button 27 closes extended relay 14") << "R ER" << 27 << 28 << QByteArray("ER E 14\r");
 }
 
 void tst_frmRelay::buttonSendsItsCommandThenTheQuery()
@@ -109,8 +106,6 @@ void tst_frmRelay::answerAfterAButton_data()
 
     QTest::newRow("relay prompt dropped, status keeps its final prompt")
         << QByteArray("\r\n>") << QByteArray("Relay 1: Closed\r\n>") << "Relay 1: Closed\r\n>" << false;
-    QTest::newRow("bare relay prompt dropped") << QByteArray(">") << QByteArray("Relay 1: Closed\r\n>")
-                                               << "Relay 1: Closed\r\n>" << false;
     QTest::newRow("status without prompt shown whole after the limit")
         << QByteArray("\r\n>") << QByteArray("Relay 1: Clo") << "Relay 1: Clo" << true;
     QTest::newRow("silent receiver leaves the label empty") << QByteArray() << QByteArray() << "" << true;
@@ -212,17 +207,6 @@ void tst_frmRelay::receiverTwoChosenInReceiverSelectOpensOnItsPort()
     bench.fake.sent.clear();
     press(window, 2);
     QCOMPARE(bench.fake.sent.first().port, 2);
-}
-
-void tst_frmRelay::closeButtonClosesTheWindow()
-{
-    ReceiverBench bench;
-    openReceiverStatus(bench.station, QStringLiteral("R R"), nullptr);
-    QPointer<frmRelay> window = frmRelay::instance();
-    QTest::mouseClick(window->findChild<QPushButton *>(QStringLiteral("cmdClose")), Qt::LeftButton);
-    QVERIFY(!frmRelay::instance());
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(!window);
 }
 
 QTEST_MAIN(tst_frmRelay)
