@@ -105,8 +105,16 @@ QString RemoteStartName(int remoteStart)
 
 QString ScheduleDateText(const QDate &today)
 {
-    const QString text = QLocale::system().toString(today, QLocale::ShortFormat);
-    return text.size() <= 10 ? text : today.toString(Qt::ISODate);
+    // Nine columns keep a space between the date and "Page".
+    constexpr int kWidth = 9;
+    const QLocale locale;
+    QString format = locale.dateFormat(QLocale::ShortFormat);
+    QString text = locale.toString(today, format);
+    if (text.size() > kWidth) {
+        format.replace(QLatin1String("yyyy"), QLatin1String("yy"));
+        text = locale.toString(today, format);
+    }
+    return text.size() <= kWidth ? text : today.toString(QStringLiteral("yy-MM-dd"));
 }
 
 QList<int> SchedulesInNameOrder(const ScheduleStore &store)

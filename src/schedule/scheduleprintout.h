@@ -13,8 +13,9 @@ struct ScheduleRecord;
 QString RouteName(const QString &satRoute);
 // "No", "Mom", "Hold"; empty for a blank or unknown mode.
 QString RemoteStartName(int remoteStart);
-// Today in the system's short date form when it fits the ten columns before
-// the page number, else as "YYYY-MM-DD".
+// Today in the system's short date form when it fits in nine columns, so that
+// a space is left before the page number; else with a two-digit year, or as
+// "YY-MM-DD" when that is still too long.
 QString ScheduleDateText(const QDate &today);
 
 // The schedules in use ordered by name without regard to case, as the

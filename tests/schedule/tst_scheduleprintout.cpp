@@ -189,11 +189,28 @@ private Q_SLOTS:
         QCOMPARE(placeOf(listing, QStringLiteral("Kept")).second, 6);
     }
 
-    void headerDateFitsBeforeThePageNumber()
+    void headerDateLeavesASpaceBeforeThePageNumber_data()
     {
-        const QString text = ScheduleDateText(QDate(2007, 3, 26));
-        QVERIFY(text.size() <= 10);
-        QVERIFY(text.contains(QLatin1String("26")));
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("US form fits as it is") << QStringLiteral("en_US") << QStringLiteral("3/26/07");
+        QTest::newRow("four-digit year shortened") << QStringLiteral("en_GB") << QStringLiteral("26/03/07");
+        QTest::newRow("month name in the C locale shortened") << QStringLiteral("C") << QStringLiteral("26 Mar 07");
+    }
+
+    void headerDateLeavesASpaceBeforeThePageNumber()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, text);
+        const QLocale saved;
+        QLocale::setDefault(QLocale(locale));
+        const QString shown = ScheduleDateText(QDate(2007, 3, 26));
+        QLocale::setDefault(saved);
+        QCOMPARE(shown, text);
+
+        Store s;
+        const QString header = BuildSchedulePrintout(s.store, {}, shown).pages.at(0).at(1);
+        QCOMPARE(header.mid(68), QStringLiteral(" Page 1 "));
     }
 
     void pdfListingKeepsItsColumns()
