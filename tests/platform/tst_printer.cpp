@@ -116,6 +116,22 @@ private Q_SLOTS:
         QCOMPARE(second.at(2).indexOf(QLatin1Char('x')) - margin, 7);
     }
 
+    void crowdedPageStaysOneSheet()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+            QSKIP("pdftotext (poppler-utils) is not installed");
+        TestHome home;
+        QStringList lines;
+        for (int i = 1; i <= 80; ++i)
+            lines.append(QStringLiteral("line %1").arg(i));
+        const PrintResult result = printListing({QStringLiteral("Crowded"), {lines}}, {home.path(), QString()});
+        QVERIFY(result.ok);
+        const QStringList pages = pdfText(result.pdfFile).split(QLatin1Char('\f'), Qt::SkipEmptyParts);
+        QCOMPARE(pages.size(), 1);
+        QVERIFY(pages.at(0).contains(QLatin1String("line 1\n")));
+        QVERIFY(pages.at(0).contains(QLatin1String("line 80")));
+    }
+
     void eachJobIsANewPdfFile()
     {
         TestHome home;

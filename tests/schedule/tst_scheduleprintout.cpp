@@ -213,6 +213,17 @@ private Q_SLOTS:
         QCOMPARE(header.mid(68), QStringLiteral(" Page 1 "));
     }
 
+    void failedJobShowsNumberAndDescriptionWithOneSpace()
+    {
+        Store s;
+        const QList<int> numbers = s.add({schedule(QStringLiteral("News"))});
+        const QString absent = s.home.file(QStringLiteral("no-such-folder"));
+        QVERIFY(!PrintSchedules(s.store, numbers, QDate(2007, 3, 26), {absent, QString()}));
+        QCOMPARE(s.home.errors.size(), 1);
+        QVERIFY2(s.home.errors.at(0).startsWith(QStringLiteral("2 ")) && s.home.errors.at(0).at(2) != QLatin1Char(' '),
+                 qPrintable(s.home.errors.at(0)));
+    }
+
     void pdfListingKeepsItsColumns()
     {
         if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
