@@ -21,6 +21,8 @@ constexpr int kMaxWordLength = 32;
 constexpr int kMaxParamDigits = 10;
 constexpr int kDefaultHalfPoints = 24;  // what \fs without a value means
 constexpr int kMaxHalfPoints = 3276;    // 1638 points, the format's own limit
+constexpr int kMaxSpace = 31680;        // 22 inches of space around a paragraph
+constexpr double kTwipsPerPixel = 15.0;  // at 96 dots per inch
 
 constexpr char16_t kLineSeparator = 0x2028;
 constexpr char16_t kParagraphSeparator = 0x2029;
@@ -44,10 +46,17 @@ struct CharState
 
 enum class Destination { Text, Skip, FontTable, ColourTable };
 
+struct ParagraphState
+{
+    Qt::Alignment alignment = Qt::AlignLeft;
+    int spaceBefore = 0;  // twips
+    int spaceAfter = 0;   // twips
+};
+
 struct GroupState
 {
     CharState chars;
-    Qt::Alignment alignment = Qt::AlignLeft;
+    ParagraphState paragraph;
     Destination destination = Destination::Text;
     int unicodeSkip = 1;  // \ucN: characters standing in for each \uN
 };
@@ -118,7 +127,7 @@ public:
         flush();
         // The last paragraph has no \par: its properties are those of its
         // text, not those left after the document's closing brace.
-        m_cursor.setBlockFormat(blockFormat(m_textAlignment.value_or(m_state.alignment)));
+        m_cursor.setBlockFormat(blockFormat(m_textParagraph.value_or(m_state.paragraph)));
     }
 
 private:
@@ -301,15 +310,19 @@ private:
         } else if (name == "plain") {
             ch = CharState{};
         } else if (name == "pard") {
-            m_state.alignment = Qt::AlignLeft;
+            m_state.paragraph = ParagraphState{};
         } else if (name == "ql") {
-            m_state.alignment = Qt::AlignLeft;
+            m_state.paragraph.alignment = Qt::AlignLeft;
         } else if (name == "qr") {
-            m_state.alignment = Qt::AlignRight;
+            m_state.paragraph.alignment = Qt::AlignRight;
         } else if (name == "qc") {
-            m_state.alignment = Qt::AlignHCenter;
+            m_state.paragraph.alignment = Qt::AlignHCenter;
         } else if (name == "qj") {
-            m_state.alignment = Qt::AlignJustify;
+            m_state.paragraph.alignment = Qt::AlignJustify;
+        } else if (name == "sb") {
+            m_state.paragraph.spaceBefore = std::clamp(param, 0, kMaxSpace);
+        } else if (name == "sa") {
+            m_state.paragraph.spaceAfter = std::clamp(param, 0, kMaxSpace);
         } else if (name == "uc") {
             m_state.unicodeSkip = std::clamp(param, 0, 8);
         } else if (const char16_t named = namedCharacter(name)) {
@@ -366,7 +379,7 @@ private:
                 flush();
             m_pendingState = m_state.chars;
             m_pending.append(ch);
-            m_textAlignment = m_state.alignment;
+            m_textParagraph = m_state.paragraph;
             break;
         case Destination::FontTable:
             if (ch == QLatin1Char(';'))
@@ -399,15 +412,19 @@ private:
     void endParagraph()
     {
         flush();
-        m_cursor.setBlockFormat(blockFormat(m_state.alignment));
+        m_cursor.setBlockFormat(blockFormat(m_state.paragraph));
         m_cursor.insertBlock();
-        m_textAlignment.reset();
+        m_textParagraph.reset();
     }
 
-    static QTextBlockFormat blockFormat(Qt::Alignment alignment)
+    static QTextBlockFormat blockFormat(const ParagraphState &paragraph)
     {
         QTextBlockFormat format;
-        format.setAlignment(alignment);
+        format.setAlignment(paragraph.alignment);
+        if (paragraph.spaceBefore > 0)
+            format.setTopMargin(paragraph.spaceBefore / kTwipsPerPixel);
+        if (paragraph.spaceAfter > 0)
+            format.setBottomMargin(paragraph.spaceAfter / kTwipsPerPixel);
         return format;
     }
 
@@ -459,7 +476,7 @@ private:
     QList<GroupState> m_stack;
     int m_overflow = 0;
     int m_unicodeFallback = 0;
-    std::optional<Qt::Alignment> m_textAlignment;
+    std::optional<ParagraphState> m_textParagraph;
 
     QString m_pending;
     CharState m_pendingState;
@@ -573,6 +590,16 @@ QByteArray formatWords(const QTextCharFormat &format, const Tables &tables)
     return words;
 }
 
+QByteArray paragraphWords(const QTextBlockFormat &format)
+{
+    QByteArray words;
+    if (format.topMargin() > 0)
+        words += "\\sb" + QByteArray::number(qRound(format.topMargin() * kTwipsPerPixel));
+    if (format.bottomMargin() > 0)
+        words += "\\sa" + QByteArray::number(qRound(format.bottomMargin() * kTwipsPerPixel));
+    return words;
+}
+
 QByteArray alignmentWord(Qt::Alignment alignment)
 {
     if (alignment & Qt::AlignHCenter)
@@ -622,7 +649,7 @@ QByteArray Rtf::write(const QTextDocument &document)
     out += "}\n";
 
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
-        out += "\\pard" + alignmentWord(block.blockFormat().alignment());
+        out += "\\pard" + alignmentWord(block.blockFormat().alignment()) + paragraphWords(block.blockFormat());
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
             const QByteArray words = formatWords(fragment.charFormat(), tables);

@@ -80,6 +80,7 @@ void frmHelp::LoadHelp()
     } else {
         Rtf::read(bytes, *document);
     }
+    RichTextBox1->moveCursor(QTextCursor::Start);
     document->clearUndoRedoStacks();
     document->setModified(false);
     mnuSave->setEnabled(false);

@@ -9,7 +9,7 @@
 namespace {
 
 // One line per document: blocks joined by " / ", a block's alignment as
-// <C>, <R> or <J>, each fragment with its kept attributes in brackets, a line
+// <C>, <R> or <J> and its space before and after in pixels as <sbN> <saN>, each fragment with its kept attributes in brackets, a line
 // break as <br>.
 QString describe(const QTextDocument &document)
 {
@@ -23,6 +23,10 @@ QString describe(const QTextDocument &document)
             line += QStringLiteral("<J>");
         else if (a & Qt::AlignRight)
             line += QStringLiteral("<R>");
+        if (block.blockFormat().topMargin() > 0)
+            line += QStringLiteral("<sb%1>").arg(block.blockFormat().topMargin());
+        if (block.blockFormat().bottomMargin() > 0)
+            line += QStringLiteral("<sa%1>").arg(block.blockFormat().bottomMargin());
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
             const QTextCharFormat f = fragment.charFormat();
@@ -102,6 +106,8 @@ void fillEveryFeature(QTextDocument &document)
     c.insertText(QStringLiteral("right"), plain);
     QTextBlockFormat justified;
     justified.setAlignment(Qt::AlignJustify);
+    justified.setTopMargin(8);
+    justified.setBottomMargin(4);
     c.insertBlock(justified);
     c.insertText(QStringLiteral("justified"), plain);
 }
@@ -198,6 +204,8 @@ void tst_Rtf::reading_data()
         << QByteArray("{\\rtf1{\\fonttbl\\f0 Arial;\\f1 Courier;}\\f1 x}") << QStringLiteral("[Courier]x");
     QTest::newRow("alignment is kept per paragraph and reset by pard")
         << QByteArray("{\\rtf1\\qc a\\par\\pard b\\par\\qr c\\par\\qj d}") << QStringLiteral("<C>a / b / <R>c / <J>d");
+    QTest::newRow("space before and after a paragraph, reset by pard")
+        << QByteArray("{\\rtf1\\sb120\\sa60 a\\par b\\par\\pard c\\sa-5 d}") << QStringLiteral("<sb8><sa4>a / <sb8><sa4>b / cd");
     QTest::newRow("named characters")
         << QByteArray("{\\rtf1 \\lquote x\\rquote \\emdash \\bullet}") << QStringLiteral("\u2018x\u2019\u2014\u2022");
     QTest::newRow("ignorable destination skipped")
@@ -215,7 +223,7 @@ void tst_Rtf::reading_data()
     QTest::newRow("header and footer skipped")
         << QByteArray("{\\rtf1{\\header Head}{\\footer Foot}body}") << QStringLiteral("body");
     QTest::newRow("unknown control words dropped, text kept")
-        << QByteArray("{\\rtf1 a\\foo12 b\\zzz-3 c\\sa200\\sl276\\slmult1 d}") << QStringLiteral("abcd");
+        << QByteArray("{\\rtf1 a\\foo12 b\\zzz-3 c\\expndtw10\\sl276\\slmult1 d}") << QStringLiteral("abcd");
     QTest::newRow("extra closing braces keep the text after them")
         << QByteArray("{\\rtf1 one}} two}}") << QStringLiteral("one two");
     QTest::newRow("missing closing braces") << QByteArray("{\\rtf1 {\\b one {\\i two") << QStringLiteral("[b]one [b i]two");

@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QPointer>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextEdit>
@@ -88,6 +89,10 @@ void tst_frmHelp::shippedDocumentShowsAsFormattedText()
     const QTextBlock title = textBox(window)->document()->begin();
     QVERIFY(title.begin().fragment().charFormat().fontWeight() > QFont::Normal);
     QVERIFY(title.blockFormat().alignment() & Qt::AlignHCenter);
+    // The help opens at its beginning, not scrolled to its end.
+    QCoreApplication::processEvents();
+    QCOMPARE(textBox(window)->textCursor().position(), 0);
+    QCOMPARE(textBox(window)->verticalScrollBar()->value(), 0);
     delete window;
 }
 
