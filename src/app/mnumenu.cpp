@@ -3,7 +3,22 @@
 #include "engine/station.h"
 #include "engine/switchengine.h"
 #include "receiver/receiverlink.h"
+#include "engine/floppy.h"
+#include "platform/clock.h"
+#include "schedule/scheduleprintout.h"
+#include "schedule/schedulevalidation.h"
 #include "ui/fonts.h"
+#include "ui/frmabout.h"
+#include "ui/frmactivitylog.h"
+#include "ui/frmhelp.h"
+#include "ui/frmmpeglog.h"
+#include "ui/frmprogramsourcecodes.h"
+#include "ui/frmdialog1.h"
+#include "ui/frmschedule.h"
+#include "ui/frmsetreceiver.h"
+#include "ui/frmsetup.h"
+#include "ui/frmweeklyschedule.h"
+#include "ui/receiverstatusmenu.h"
 #include "ui/frmerror.h"
 #include "ui/switchlistmodel.h"
 #include "ui/twips.h"
@@ -121,13 +136,123 @@ void mnuMenu::buildControls()
         hidden->hide();
 }
 
+namespace {
+
+// Opens a modeless window, or brings the open one to the front unchanged.
+template <class Window, class Make>
+Window *openWindow(QPointer<Window> &slot, Make make)
+{
+    if (!slot) {
+        slot = make();
+        slot->show();
+        return slot;
+    }
+    slot->setWindowState(slot->windowState() & ~Qt::WindowMinimized);
+    slot->show();
+    slot->raise();
+    slot->activateWindow();
+    return slot;
+}
+
+QAction *addEntry(QMenu *menu, const char *name, const QString &caption)
+{
+    QAction *action = menu->addAction(caption);
+    action->setObjectName(QLatin1String(name));
+    return action;
+}
+
+QAction *addEntry(QMenuBar *bar, const char *name, const QString &caption)
+{
+    QAction *action = bar->addAction(caption);
+    action->setObjectName(QLatin1String(name));
+    return action;
+}
+
+} // namespace
+
 void mnuMenu::buildMenus()
 {
-    QMenu *mnuFile = menuBar()->addMenu(QStringLiteral("&File"));
+    QMenuBar *bar = menuBar();
+    QMenu *mnuFile = bar->addMenu(QStringLiteral("&File"));
     mnuFile->setObjectName(QStringLiteral("mnuFile"));
-    QAction *mnuFileExit = mnuFile->addAction(QStringLiteral("E&xit"));
-    mnuFileExit->setObjectName(QStringLiteral("mnuFileExit"));
-    connect(mnuFileExit, &QAction::triggered, this, &QWidget::close);
+    connect(addEntry(mnuFile, "mnuLoadSchedules", QStringLiteral("Load Schedules from Floppy")),
+            &QAction::triggered, this, [this] { LoadSchedules(m_station); });
+    connect(addEntry(mnuFile, "mnuLoadSourceCodes", QStringLiteral("Load Source Codes from Floppy")),
+            &QAction::triggered, this, [] { LoadSourceCodes(); });
+    connect(addEntry(mnuFile, "mnuSaveFiles", QStringLiteral("Save Schedules and Source Codes to Floppy")),
+            &QAction::triggered, this, [this] {
+                SaveFilesToFloppy(m_station, [this](int value) {
+                    ProgressBar1->setVisible(value != kFloppyProgressHidden);
+                    if (value != kFloppyProgressHidden)
+                        ProgressBar1->setValue(value);
+                    ProgressBar1->repaint();
+                });
+            });
+    connect(addEntry(mnuFile, "mnuFileExit", QStringLiteral("E&xit")), &QAction::triggered, this, &QWidget::close);
+
+    connect(addEntry(bar, "mnuSetUp", QStringLiteral("&SetUp")), &QAction::triggered, this,
+            [this] { openWindow(m_setUp, [this] { return new frmSetUp(m_station, this); }); });
+    connect(addEntry(bar, "mnuProgramSourceCodes", QStringLiteral("&ProgramSourceCodes")), &QAction::triggered, this,
+            [this] { openWindow(m_sourceCodes, [this] { return new frmProgramSourceCodes(this); }); });
+    connect(addEntry(bar, "mnuSchedule", QStringLiteral("&Schedules")), &QAction::triggered, this, [this] {
+        openWindow(m_schedule, [this] {
+            auto *editor = new frmSchedule(m_station, this);
+            connect(editor, &frmSchedule::printScheduleRequested, this, [this, editor] {
+                QList<int> numbers;
+                for (const ScheduleListEntry &entry : editor->scheduleList())
+                    numbers << entry.ScheduleNumber;
+                PrintSchedules(m_station.store(), numbers, m_station.clock().today());
+            });
+            return editor;
+        });
+    });
+    connect(addEntry(bar, "mnuSetReceiver", QStringLiteral("Set &Receiver")), &QAction::triggered, this,
+            [this] { frmSetReceiver::showWindow(m_station, *m_link, this); });
+    connect(addEntry(bar, "mnuSwitchSchedule", QStringLiteral("S&witch Schedule")), &QAction::triggered, this, [this] {
+        frmWeeklySchedule *weekly = openWindow(m_weekly, [this] { return new frmWeeklySchedule(m_station, this); });
+        weekly->setWindowTitle(QStringLiteral("Weekly Switch Schedule"));
+    });
+
+    QMenu *mnuReceiverStatus = bar->addMenu(QStringLiteral("Recei&ver Status"));
+    mnuReceiverStatus->setObjectName(QStringLiteral("mnuReceiverStatus"));
+    const struct
+    {
+        const char *name;
+        const char *caption;
+        const char *command;
+    } statusEntries[] = {
+        {"mnuCarrierStatus", "&Carrier", "RT C"},
+        {"mnuMPEGStatus", "&MPEG", "R M"},
+        {"mnuRelayStatus", "&Relays", "R R"},
+        {"mnuExtendedRelays", "&Extended Relays", "R ER"},
+        {"mnuReceiverSerialPort", "Receiver Serial  &Port", "R SP"},
+        {"mnuSettings", "&Settings", "R S"},
+    };
+    for (const auto &entry : statusEntries) {
+        const QString command = QLatin1String(entry.command);
+        connect(addEntry(mnuReceiverStatus, entry.name, QLatin1String(entry.caption)), &QAction::triggered, this,
+                [this, command] { openReceiverStatus(m_station, command, this); });
+    }
+
+    QMenu *mnuHistory = bar->addMenu(QStringLiteral("H&istory"));
+    mnuHistory->setObjectName(QStringLiteral("mnuHistory"));
+    const auto openLogViewer = [this](const QString &kind) {
+        m_station.LogKind = kind;
+        openWindow(m_activityLog, [this] { return new frmActivityLog(m_station, this); });
+    };
+    connect(addEntry(mnuHistory, "ActivityLog", QStringLiteral("&Activity Log")), &QAction::triggered, this,
+            [openLogViewer] { openLogViewer(QStringLiteral("AL")); });
+    connect(addEntry(mnuHistory, "mnuEbNo", QStringLiteral("&Eb/No")), &QAction::triggered, this,
+            [openLogViewer] { openLogViewer(QStringLiteral("EB")); });
+    connect(addEntry(mnuHistory, "mnuMPEG", QStringLiteral("&MPEG")), &QAction::triggered, this, [this] {
+        m_station.LogKind = QStringLiteral("MP");
+        openWindow(m_mpegLog, [this] { return new frmMPEGLog(m_station, this); });
+    });
+
+    connect(addEntry(bar, "mnuHelp", QStringLiteral("&Help")), &QAction::triggered, this,
+            [this] { openWindow(m_help, [this] { return new frmHelp(m_station, this); }); });
+    connect(addEntry(bar, "mnuAbout", QStringLiteral("&About")), &QAction::triggered, this,
+            [this] { openWindow(m_about, [this] { return new frmAbout(m_station, this); }); });
 }
 
 bool mnuMenu::Load(QString *error)

@@ -5,6 +5,14 @@
 
 #include <memory>
 
+class frmAbout;
+class frmActivityLog;
+class frmHelp;
+class frmMPEGLog;
+class frmProgramSourceCodes;
+class frmSchedule;
+class frmSetUp;
+class frmWeeklySchedule;
 class QLabel;
 class QListView;
 class QProgressBar;
@@ -56,4 +64,14 @@ private:
     QListView *lstNextToSwitch2;
     QProgressBar *ProgressBar1;
     int m_exitAnswerForTest = 0;
+
+    // The windows the menus open, one of each at a time.
+    QPointer<frmSetUp> m_setUp;
+    QPointer<frmProgramSourceCodes> m_sourceCodes;
+    QPointer<frmSchedule> m_schedule;
+    QPointer<frmWeeklySchedule> m_weekly;
+    QPointer<frmActivityLog> m_activityLog;
+    QPointer<frmMPEGLog> m_mpegLog;
+    QPointer<frmHelp> m_help;
+    QPointer<frmAbout> m_about;
 };

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QListView>
 #include <QMenuBar>
+#include <QApplication>
 #include <QMessageBox>
 #include <QtTest>
 
@@ -46,6 +47,10 @@ private Q_SLOTS:
     void startUpFailureNamesThePath();
     void answeringNoKeepsEverythingRunning();
     void tickShowsClockAndCountdown();
+    void menuCaptions_data();
+    void menuCaptions();
+    void entriesOpenOneWindowEach_data();
+    void entriesOpenOneWindowEach();
 };
 
 void tst_MainWindow::firstRunCreatesFoldersAndEmptyFiles()
@@ -186,6 +191,96 @@ void tst_MainWindow::tickShowsClockAndCountdown()
     QCOMPARE(w.findChild<QLabel *>(QStringLiteral("lblClock"))->text(), QStringLiteral("Monday  12/06/2027  09:00:00"));
     QCOMPARE(w.findChild<QLabel *>(QStringLiteral("label1"))->text(), QStringLiteral("Next to Switch:  Breakfast   1:02:05"));
     QCOMPARE(w.findChild<QListView *>(QStringLiteral("lstNextToSwitch"))->model()->index(0, 0).data(Qt::UserRole).toInt(), 1);
+}
+
+void tst_MainWindow::menuCaptions_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("caption");
+    const char *rows[][2] = {
+        {"mnuLoadSchedules", "Load Schedules from Floppy"},
+        {"mnuLoadSourceCodes", "Load Source Codes from Floppy"},
+        {"mnuSaveFiles", "Save Schedules and Source Codes to Floppy"},
+        {"mnuFileExit", "E&xit"},
+        {"mnuSetUp", "&SetUp"},
+        {"mnuProgramSourceCodes", "&ProgramSourceCodes"},
+        {"mnuSchedule", "&Schedules"},
+        {"mnuSetReceiver", "Set &Receiver"},
+        {"mnuSwitchSchedule", "S&witch Schedule"},
+        {"mnuCarrierStatus", "&Carrier"},
+        {"mnuMPEGStatus", "&MPEG"},
+        {"mnuRelayStatus", "&Relays"},
+        {"mnuExtendedRelays", "&Extended Relays"},
+        {"mnuReceiverSerialPort", "Receiver Serial  &Port"},
+        {"mnuSettings", "&Settings"},
+        {"ActivityLog", "&Activity Log"},
+        {"mnuEbNo", "&Eb/No"},
+        {"mnuMPEG", "&MPEG"},
+        {"mnuHelp", "&Help"},
+        {"mnuAbout", "&About"},
+    };
+    for (const auto &row : rows)
+        QTest::newRow(row[0]) << QString::fromLatin1(row[0]) << QString::fromLatin1(row[1]);
+}
+
+void tst_MainWindow::menuCaptions()
+{
+    QFETCH(QString, name);
+    TestHome home;
+    ManualClock clock(kMondayMorning);
+    Station station(clock, openParallelPort(home.file(QStringLiteral("none"))));
+    mnuMenu w(station);
+    QAction *action = w.findChild<QAction *>(name);
+    QVERIFY2(action, qPrintable(name));
+    QTEST(action->text(), "caption");
+    // The bar in its order.
+    QStringList bar;
+    for (QAction *a : w.menuBar()->actions())
+        bar << a->text();
+    QCOMPARE(bar, (QStringList{"&File", "&SetUp", "&ProgramSourceCodes", "&Schedules", "Set &Receiver",
+                               "S&witch Schedule", "Recei&ver Status", "H&istory", "&Help", "&About"}));
+}
+
+void tst_MainWindow::entriesOpenOneWindowEach_data()
+{
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<QString>("window");
+    QTest::newRow("setup") << "mnuSetUp" << "frmSetUp";
+    QTest::newRow("source codes") << "mnuProgramSourceCodes" << "frmProgramSourceCodes";
+    QTest::newRow("schedules") << "mnuSchedule" << "frmSchedule";
+    QTest::newRow("weekly") << "mnuSwitchSchedule" << "frmWeeklySchedule";
+    QTest::newRow("activity log") << "ActivityLog" << "frmActivityLog";
+    QTest::newRow("mpeg log") << "mnuMPEG" << "frmMPEGLog";
+    QTest::newRow("help") << "mnuHelp" << "frmHelp";
+    QTest::newRow("about") << "mnuAbout" << "frmAbout";
+}
+
+void tst_MainWindow::entriesOpenOneWindowEach()
+{
+    QFETCH(QString, entry);
+    QFETCH(QString, window);
+    TestHome home;
+    ManualClock clock(kMondayMorning);
+    Station station(clock, openParallelPort(home.file(QStringLiteral("none"))));
+    mnuMenu w(station);
+    QString error;
+    QVERIFY(w.Load(&error));
+    QAction *action = w.findChild<QAction *>(entry);
+    QVERIFY(action);
+    action->trigger();
+    action->trigger();
+    int open = 0;
+    for (QWidget *top : QApplication::topLevelWidgets()) {
+        if (top->objectName() == window && top->isVisible())
+            ++open;
+    }
+    QCOMPARE(open, 1);
+    if (entry == QLatin1String("mnuSwitchSchedule")) {
+        for (QWidget *top : QApplication::topLevelWidgets()) {
+            if (top->objectName() == window)
+                QCOMPARE(top->windowTitle(), QStringLiteral("Weekly Switch Schedule"));
+        }
+    }
 }
 
 QTEST_MAIN(tst_MainWindow)
