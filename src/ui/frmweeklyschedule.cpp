@@ -27,11 +27,17 @@ frmWeeklySchedule::frmWeeklySchedule(Station &station, QWidget *parent)
     cmdClose->setObjectName(QStringLiteral("cmdClose"));
     cmdClose->setGeometry(twipsRect(2250, 5760, 900, 375));
     connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
+    fillList();
+}
+
+void frmWeeklySchedule::fillList()
+{
+    lstWeeklySchedule->clear();
+    lstWeeklySchedule->addItems(::BuildWeeklySchedule(m_station.store()));
 }
 
 void frmWeeklySchedule::BuildWeeklySchedule()
 {
-    lstWeeklySchedule->clear();
-    lstWeeklySchedule->addItems(::BuildWeeklySchedule(m_station.store()));
+    fillList();
     show();
 }

@@ -47,10 +47,11 @@ private Q_SLOTS:
         QVERIFY(station.store().WriteScheduleRecord(2, BuildScheduleRecord(weekdays(QString(), QStringLiteral("06:00:00"), 2))));
 
         QPointer<frmWeeklySchedule> w = new frmWeeklySchedule(station);
-        w->BuildWeeklySchedule();
-        QVERIFY(w->isVisible());
         auto *list = w->findChild<QListWidget *>(QStringLiteral("lstWeeklySchedule"));
         QVERIFY(list);
+        QCOMPARE(list->count(), 10);
+        w->BuildWeeklySchedule();
+        QVERIFY(w->isVisible());
         const QStringList shown = items(list);
         QCOMPARE(shown.size(), 10);
         QCOMPARE(shown.at(0), QStringLiteral("Mon 06:00:00 ") + QString(25, QLatin1Char(' ')));
