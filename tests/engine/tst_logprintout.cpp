@@ -88,14 +88,6 @@ private Q_SLOTS:
         QVERIFY(home.errors.at(0).startsWith(QStringLiteral("2  ")));
         QVERIFY(!QDir(absent).exists());
     }
-
-    void jobGoesToThePdfFolder()
-    {
-        TestHome home;
-        QVERIFY(PrintLog(QStringLiteral("EB"), QStringLiteral("03/26/07"), numberedLines(60), {home.path(), QString()}));
-        QVERIFY(home.errors.isEmpty());
-        QCOMPARE(QDir(home.path()).entryList({QStringLiteral("*.pdf")}, QDir::Files).size(), 1);
-    }
 };
 
 QTEST_MAIN(tst_LogPrintout)

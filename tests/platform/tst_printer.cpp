@@ -161,16 +161,6 @@ private Q_SLOTS:
         QCOMPARE(result.number, kPrinterErrorNumber);
         QVERIFY(result.pdfFile.isEmpty());
     }
-
-    void environmentFolderWinsOverThePrinter()
-    {
-        TestHome home;
-        qputenv("KESTRELPOINT_PRINT_PDF", home.path().toLocal8Bit());
-        const PrintTarget target = PrintTarget::fromEnvironment();
-        qunsetenv("KESTRELPOINT_PRINT_PDF");
-        QCOMPARE(target.pdfFolder, home.path());
-        QVERIFY(target.printerName.isEmpty());
-    }
 };
 
 QTEST_MAIN(tst_Printer)
