@@ -56,7 +56,6 @@ private Q_SLOTS:
     void failedSaveIsReported();
     void closeAndExitCloseTheWindow_data();
     void closeAndExitCloseTheWindow();
-    void textGrowsWithTheWindow();
 };
 
 void tst_frmHelp::missingDocumentShowsTheMessageAndAnEmptyWindow()
@@ -154,23 +153,6 @@ void tst_frmHelp::closeAndExitCloseTheWindow()
         QTest::mouseClick(window->findChild<QPushButton *>(QStringLiteral("cmdClose")), Qt::LeftButton);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(window.isNull());
-}
-
-void tst_frmHelp::textGrowsWithTheWindow()
-{
-    Fixture f;
-    QPointer<frmHelp> window = f.open();
-    QTextEdit *box = textBox(window);
-    auto *close = window->findChild<QPushButton *>(QStringLiteral("cmdClose"));
-    const QSize before = box->size();
-    window->resize(window->width() + 200, window->height() + 100);
-    QCoreApplication::processEvents();
-    QCOMPARE(box->size(), before + QSize(200, 100));
-    QWidget *area = box->parentWidget();
-    QVERIFY(qAbs(close->geometry().center().x() - area->width() / 2) <= 5);
-    QVERIFY(close->geometry().bottom() < area->height());
-    QVERIFY(close->geometry().top() > box->geometry().bottom());
-    delete window;
 }
 
 QTEST_MAIN(tst_frmHelp)
