@@ -4,6 +4,7 @@
 #include "platform/errorreport.h"
 #include "platform/parallelport.h"
 #include "platform/paths.h"
+#include "ui/frmabout.h"
 #include "ui/frmerror.h"
 
 #include <QApplication>
@@ -33,6 +34,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kestrelpoint"));
     QApplication::setApplicationVersion(QStringLiteral(KESTRELPOINT_VERSION));
+    QApplication::setWindowIcon(programIcon());
 
     // Two copies on one data folder would switch the receivers twice and
     // overwrite each other's edits.

@@ -210,6 +210,7 @@ void mnuMenu::buildMenus()
             [this] { frmSetReceiver::showWindow(m_station, *m_link, this); });
     connect(addEntry(bar, "mnuSwitchSchedule", QStringLiteral("S&witch Schedule")), &QAction::triggered, this, [this] {
         frmWeeklySchedule *weekly = openWindow(m_weekly, [this] { return new frmWeeklySchedule(m_station, this); });
+        weekly->BuildWeeklySchedule();
         weekly->setWindowTitle(QStringLiteral("Weekly Switch Schedule"));
     });
 
