@@ -27,6 +27,18 @@ int refuseToStart(const QString &text)
     return 1;
 }
 
+// Every message of the error window also goes to standard error as one line,
+// so that a station run without a screen (or a test) still has them.
+void showAndReportError(const QString &text)
+{
+    QString line = text;
+    line.replace(QLatin1String("\r\n"), QLatin1String(" ")).replace(QLatin1Char('\n'), QLatin1Char(' '))
+        .replace(QLatin1Char('\r'), QLatin1Char(' '));
+    std::fprintf(stderr, "kestrelpoint: error: %s\n", line.toLocal8Bit().constData());
+    std::fflush(stderr);
+    frmError::ShowErrorMessage(text);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -51,7 +63,7 @@ int main(int argc, char *argv[])
                                                 : QStringLiteral("Unknown error")));
     }
 
-    setErrorHandler(&frmError::ShowErrorMessage);
+    setErrorHandler(&showAndReportError);
     SystemClock clock;
     Station station(clock, openParallelPort());
     mnuMenu window(station);
