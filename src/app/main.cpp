@@ -5,6 +5,7 @@
 #include "platform/parallelport.h"
 #include "platform/paths.h"
 #include "ui/frmabout.h"
+#include "ui/fonts.h"
 #include "ui/frmerror.h"
 
 #include <QApplication>
@@ -31,9 +32,14 @@ int refuseToStart(const QString &text)
 // so that a station run without a screen (or a test) still has them.
 void showAndReportError(const QString &text)
 {
+    // Line breaks, and the control characters a damaged file can bring into
+    // a message, would cut or split the line.
     QString line = text;
-    line.replace(QLatin1String("\r\n"), QLatin1String(" ")).replace(QLatin1Char('\n'), QLatin1Char(' '))
-        .replace(QLatin1Char('\r'), QLatin1Char(' '));
+    line.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    for (QChar &c : line) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            c = QLatin1Char(' ');
+    }
     std::fprintf(stderr, "kestrelpoint: error: %s\n", line.toLocal8Bit().constData());
     std::fflush(stderr);
     frmError::ShowErrorMessage(text);
@@ -47,6 +53,8 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Kestrelpoint"));
     QApplication::setApplicationVersion(QStringLiteral(KESTRELPOINT_VERSION));
     QApplication::setWindowIcon(programIcon());
+    installFontSubstitutes();
+    QApplication::setFont(msSansSerif(8.25));
 
     // Two copies on one data folder would switch the receivers twice and
     // overwrite each other's edits.

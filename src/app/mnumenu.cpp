@@ -29,6 +29,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QProgressBar>
+#include <QStyle>
 
 #include <cstdlib>
 
@@ -42,6 +43,15 @@ QLabel *makeLabel(QWidget *parent, const char *name, const QRect &geometry, cons
     return label;
 }
 
+// A label keeps its place but grows to the right when the installed font
+// needs more room than the layout gave its longest text.
+void fitWidth(QLabel *label, const QString &longest)
+{
+    const int needed = label->fontMetrics().horizontalAdvance(longest) + 4;
+    if (needed > label->width())
+        label->resize(needed, label->height());
+}
+
 QListView *makeList(QWidget *parent, const char *name, const QRect &geometry, QAbstractItemModel *model)
 {
     auto *list = new QListView(parent);
@@ -51,6 +61,11 @@ QListView *makeList(QWidget *parent, const char *name, const QRect &geometry, QA
     list->setUniformItemSizes(true);
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list->setModel(model);
+    // Room for a whole line: day, time and the 25-character name.
+    const int needed = list->fontMetrics().horizontalAdvance(QString(38, QLatin1Char('M')))
+        + list->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2 * list->frameWidth() + 4;
+    if (needed > list->width())
+        list->resize(needed, list->height());
     return list;
 }
 
@@ -128,6 +143,14 @@ void mnuMenu::buildControls()
     ProgressBar1->setGeometry(twipsRect(4800, 7200, 2295, 255));
     ProgressBar1->setRange(0, 5);
     ProgressBar1->setTextVisible(false);
+
+    fitWidth(lblClock, QStringLiteral("Wednesday  12/31/2026  23:59:59"));
+    const QString longestLine = QStringLiteral("Next to Switch:  ") + QString(25, QLatin1Char('W')).left(25)
+        + QStringLiteral("  146:00:00");
+    fitWidth(label1, longestLine);
+    fitWidth(Label3, longestLine);
+    for (QLabel *caption : {Label5, Label6, Label2, Label4})
+        fitWidth(caption, caption->text());
 
     for (QWidget *hidden : {static_cast<QWidget *>(Label5), static_cast<QWidget *>(Label2),
                             static_cast<QWidget *>(Label6), static_cast<QWidget *>(Label3),

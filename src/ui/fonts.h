@@ -1,6 +1,18 @@
 #pragma once
 
 #include <QFont>
+#include <QStringList>
+
+// The station's Windows fonts are rarely installed here; these have the same
+// widths, so the layouts in twips hold their text.
+inline void installFontSubstitutes()
+{
+    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
+                               {QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Liberation Sans"),
+                                QStringLiteral("Arial")});
+    QFont::insertSubstitutions(QStringLiteral("Courier New"),
+                               {QStringLiteral("Liberation Mono"), QStringLiteral("Cousine")});
+}
 
 // The station's fonts by their family names, with a style hint so that the
 // nearest installed font is used and fixed-pitch lists stay fixed-pitch.
