@@ -5,6 +5,8 @@
 #include "receiver/receiverlink.h"
 #include "engine/floppy.h"
 #include "platform/clock.h"
+#include "platform/errorreport.h"
+#include "platform/parallelport.h"
 #include "schedule/scheduleprintout.h"
 #include "schedule/schedulevalidation.h"
 #include "ui/fonts.h"
@@ -284,6 +286,10 @@ bool mnuMenu::Load(QString *error)
     if (!m_station.InitProgram(error))
         return false;
     showReceiver2Controls(m_station.settings.twoReceivers());
+    // Told once at start-up, when the settings use the parallel port.
+    const QString portProblem = m_station.parallelPort().problem();
+    if (!portProblem.isEmpty() && (m_station.settings.RemoteControlOn || m_station.settings.twoReceivers()))
+        ShowErrorMessage(portProblem);
     m_engine->start();
     return true;
 }

@@ -117,6 +117,12 @@ private:
     {
         m_errorNumber = int(m_port.error());
         m_errorText = m_port.errorString();
+        // The program never runs as root: the serial ports belong to the
+        // dialout group, which the station's user must be in.
+        if (m_port.error() == QSerialPort::PermissionError)
+            m_errorText += QStringLiteral(" (%1: the station's user needs the dialout group: "
+                                          "sudo adduser $USER dialout, then log in again)")
+                               .arg(m_port.portName());
     }
 
     QSerialPort m_port;

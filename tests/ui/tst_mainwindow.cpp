@@ -47,6 +47,8 @@ private Q_SLOTS:
     void startUpFailureNamesThePath();
     void answeringNoKeepsEverythingRunning();
     void tickShowsClockAndCountdown();
+    void missingParallelPortIsToldOnce_data();
+    void missingParallelPortIsToldOnce();
     void menuCaptions_data();
     void menuCaptions();
     void entriesOpenOneWindowEach_data();
@@ -191,6 +193,36 @@ void tst_MainWindow::tickShowsClockAndCountdown()
     QCOMPARE(w.findChild<QLabel *>(QStringLiteral("lblClock"))->text(), QStringLiteral("Monday  12/06/2027  09:00:00"));
     QCOMPARE(w.findChild<QLabel *>(QStringLiteral("label1"))->text(), QStringLiteral("Next to Switch:  Breakfast   1:02:05"));
     QCOMPARE(w.findChild<QListView *>(QStringLiteral("lstNextToSwitch"))->model()->index(0, 0).data(Qt::UserRole).toInt(), 1);
+}
+
+void tst_MainWindow::missingParallelPortIsToldOnce_data()
+{
+    QTest::addColumn<QByteArray>("settings");
+    QTest::addColumn<int>("messages");
+    QTest::newRow("port in use") << QByteArray("111001w020") << 1;
+    QTest::newRow("two receivers compare carriers on it") << QByteArray("111000w120") << 1;
+    QTest::newRow("port not used") << QByteArray("111000w020") << 0;
+}
+
+void tst_MainWindow::missingParallelPortIsToldOnce()
+{
+    QFETCH(QByteArray, settings);
+    TestHome home;
+    home.write(QStringLiteral("Kestrelpoint.ini"), settings);
+    ManualClock clock(kMondayMorning);
+    Station station(clock, openParallelPort(home.file(QStringLiteral("no-such-port"))));
+    mnuMenu w(station);
+    QString error;
+    QVERIFY(w.Load(&error));
+    for (int i = 0; i < 40; ++i) {
+        w.engine().tick();
+        clock.advanceMs(50);
+    }
+    QTEST(int(home.errors.size()), "messages");
+    if (!home.errors.isEmpty()) {
+        QVERIFY(home.errors.first().contains(home.file(QStringLiteral("no-such-port"))));
+        QVERIFY(home.errors.first().contains(QLatin1String("ppdev")));
+    }
 }
 
 void tst_MainWindow::menuCaptions_data()
