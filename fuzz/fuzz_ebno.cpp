@@ -1,0 +1,119 @@
+// The Eb/No reading: whatever the receiver answers, the logged value is at
+// most 20 characters, holds no line break and no space at either end, comes
+// from the answer's twelfth line, and the log line is one line. The value's
+// number never overflows and the better-receiver bits are never both set.
+
+#include "fuzzsupport.h"
+
+#include "platform/codec.h"
+#include "receiver/ebno.h"
+
+#include <QTime>
+
+#include <cmath>
+
+namespace {
+
+// The twelfth line with the line feed before it: every character counted
+// after the eleventh line feed and before the twelfth.
+QByteArray twelfthLine(const QByteArray &answer)
+{
+    int lineFeeds = 0;
+    QByteArray line;
+    for (const char c : answer) {
+        if (c == '\n')
+            ++lineFeeds;
+        if (lineFeeds == 11)
+            line += c;
+    }
+    return line;
+}
+
+bool isSubsequence(const QByteArray &part, const QByteArray &whole)
+{
+    qsizetype j = 0;
+    for (qsizetype i = 0; i < whole.size() && j < part.size(); ++i) {
+        if (whole.at(i) == part.at(j))
+            ++j;
+    }
+    return j == part.size();
+}
+
+void checkValue(const QByteArray &answer)
+{
+    const QString value = EbNoValue(answer);
+    FUZZ_CHECK(!value.isEmpty());
+    FUZZ_CHECK(value.size() <= 20);
+    FUZZ_CHECK(!value.contains(QLatin1Char('\r')) && !value.contains(QLatin1Char('\n')));
+    FUZZ_CHECK(!value.startsWith(QLatin1Char(' ')) && !value.endsWith(QLatin1Char(' ')));
+    if (answer.count('\n') < 11)
+        FUZZ_CHECK(value == QLatin1String("None"));
+    const QByteArray line = twelfthLine(answer);
+    if (value != QLatin1String("None"))
+        FUZZ_CHECK(isSubsequence(Codec::toWindows1252(value), line.right(20)));
+
+    // Two readings in a row give the same value: the answer is the only input.
+    FUZZ_CHECK(EbNoValue(answer) == value);
+
+    const int number = EbNoNumber(value);
+    if (value == QLatin1String("None"))
+        FUZZ_CHECK(number == 0);
+
+    const QTime time(14, 0, 12);
+    const std::optional<QByteArray> one = ebNoLogLine(time, 0, QStringLiteral("R1"), value);
+    FUZZ_CHECK(one.has_value());
+    FUZZ_CHECK(one->startsWith("14:00:12  "));
+    FUZZ_CHECK(one->endsWith("\r\n"));
+    FUZZ_CHECK(one->count('\n') == 1 && one->count('\r') == 1);
+    FUZZ_CHECK(one->size() == 10 + value.size() + 2);
+    for (const QString &tag : {QStringLiteral("R1"), QStringLiteral("R2")}) {
+        const std::optional<QByteArray> two = ebNoLogLine(time, 1, tag, value);
+        FUZZ_CHECK(two.has_value());
+        FUZZ_CHECK(two->startsWith("14:00:12 " + tag.toLatin1() + ' '));
+        FUZZ_CHECK(two->count('\n') == 1 && two->count('\r') == 1);
+    }
+    FUZZ_CHECK(!ebNoLogLine(time, 2, QStringLiteral("R1"), value).has_value());
+}
+
+// Any text as a value: the number is whole, its sign follows the text, and
+// the port bits name exactly one receiver.
+void checkNumber(const QByteArray &bytes)
+{
+    const QString text = Codec::fromWindows1252(bytes);
+    const int number = EbNoNumber(text);
+    bool anyDigit = false;
+    for (const QChar c : text)
+        anyDigit = anyDigit || (c >= QLatin1Char('0') && c <= QLatin1Char('9'));
+    if (!anyDigit)
+        FUZZ_CHECK(number == 0);
+    const QString squeezed = QString(text).remove(QLatin1Char(' ')).remove(QLatin1Char('\t')).remove(QLatin1Char('\n'));
+    if (number < 0)
+        FUZZ_CHECK(squeezed.startsWith(QLatin1Char('-')));
+    FUZZ_CHECK(EbNoNumber(QLatin1Char(' ') + text) == number);
+
+    std::array<int, 8> bits{};
+    bits.fill(7);
+    setBetterReceiverBits(bits, number, EbNoNumber(text.mid(text.size() / 2)));
+    FUZZ_CHECK(bits[3] + bits[4] == 1);
+    FUZZ_CHECK(bits[0] == 7 && bits[1] == 7 && bits[2] == 7 && bits[5] == 7 && bits[6] == 7 && bits[7] == 7);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    FuzzSupport::quietQt();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QByteArray bytes = FuzzSupport::bytesOf(data, size);
+    checkValue(bytes);
+    checkNumber(bytes);
+    // The same answer behind twelve short lines, so the fuzzer's text lands
+    // where the value is taken from.
+    checkValue(QByteArray("line\r\n").repeated(11) + bytes);
+    checkNumber(Codec::toWindows1252(EbNoValue(QByteArray("\n").repeated(11) + bytes)));
+    return 0;
+}
