@@ -126,8 +126,9 @@ public:
         }
         flush();
         // The last paragraph has no \par: its properties are those of its
-        // text, not those left after the document's closing brace.
-        m_cursor.setBlockFormat(blockFormat(m_textParagraph.value_or(m_state.paragraph)));
+        // text, or for an empty one those in force before the document's
+        // closing brace, not those left after it.
+        m_cursor.setBlockFormat(blockFormat(m_textParagraph.value_or(m_documentEnd.value_or(m_state.paragraph))));
     }
 
 private:
@@ -153,6 +154,8 @@ private:
             return;
         if (m_state.destination == Destination::FontTable)
             commitFont();
+        if (m_stack.size() == 1)
+            m_documentEnd = m_state.paragraph;
         m_state = m_stack.takeLast();
     }
 
@@ -477,6 +480,7 @@ private:
     int m_overflow = 0;
     int m_unicodeFallback = 0;
     std::optional<ParagraphState> m_textParagraph;
+    std::optional<ParagraphState> m_documentEnd;
 
     QString m_pending;
     CharState m_pendingState;

@@ -206,6 +206,8 @@ void tst_Rtf::reading_data()
         << QByteArray("{\\rtf1\\qc a\\par\\pard b\\par\\qr c\\par\\qj d}") << QStringLiteral("<C>a / b / <R>c / <J>d");
     QTest::newRow("space before and after a paragraph, reset by pard")
         << QByteArray("{\\rtf1\\sb120\\sa60 a\\par b\\par\\pard c\\sa-5 d}") << QStringLiteral("<sb8><sa4>a / <sb8><sa4>b / cd");
+    QTest::newRow("empty last paragraph keeps the spacing set before the closing brace")
+        << QByteArray("{\\rtf1 a\\par\\pard\\qc\\sb120}") << QStringLiteral("a / <C><sb8>");
     QTest::newRow("named characters")
         << QByteArray("{\\rtf1 \\lquote x\\rquote \\emdash \\bullet}") << QStringLiteral("\u2018x\u2019\u2014\u2022");
     QTest::newRow("ignorable destination skipped")
