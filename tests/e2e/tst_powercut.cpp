@@ -1,0 +1,208 @@
+#include "../../tools/powercut-writer/powercutcontents.h"
+
+#include "platform/codec.h"
+#include "receiver/sourcecodes.h"
+#include "settings/stationsettings.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <chrono>
+#include <thread>
+
+namespace {
+
+using Pair = std::array<QByteArray, 2>;
+
+QByteArray recordBytes(const ScheduleRecord &r)
+{
+    return Codec::toWindows1252(BuildScheduleRecord(r));
+}
+
+// A schedule the writer never touches, between the ones it rewrites.
+QByteArray untouchedRecord(int n)
+{
+    ScheduleRecord r;
+    r.PgmName = QStringLiteral("Untouched %1").arg(n);
+    r.SatLang = QStringLiteral("POR");
+    r.SwitchTime[3] = QStringLiteral("13:13:13");
+    return recordBytes(r);
+}
+
+Pair recordPair(int n)
+{
+    return {recordBytes(PowerCut::schedule(0, n)), recordBytes(PowerCut::schedule(1, n))};
+}
+
+Pair settingsPair()
+{
+    return {SettingsFormat::settingsBytes(PowerCut::settings(0)), SettingsFormat::settingsBytes(PowerCut::settings(1))};
+}
+
+Pair timeResetPair()
+{
+    return {SettingsFormat::timeResetBytes(PowerCut::settings(0).ClockResetTime),
+            SettingsFormat::timeResetBytes(PowerCut::settings(1).ClockResetTime)};
+}
+
+Pair sourceCodesPair()
+{
+    return {SourceCodes::bytes(PowerCut::sourceCodes(0)), SourceCodes::bytes(PowerCut::sourceCodes(1))};
+}
+
+bool writeAll(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// 0 or 1 for the content the bytes are, -1 for anything else.
+int which(const QByteArray &bytes, const Pair &pair)
+{
+    return bytes == pair[0] ? 0 : bytes == pair[1] ? 1 : -1;
+}
+
+QString shown(const QByteArray &bytes)
+{
+    return QString::fromLatin1(bytes.left(200).toPercentEncoding(" :,"));
+}
+
+// Which of the writer's two contents a data file holds, or -1 with what is
+// wrong. The schedule file counts by its first record; each rewritten record
+// must be whole and the others untouched.
+int contentOf(const QString &name, const QByteArray &bytes, QString *problem)
+{
+    if (name == QLatin1String("SwitchList.dat")) {
+        if (bytes.size() != PowerCut::kRecordCount * kRecordLength) {
+            *problem = QStringLiteral(" is %1 bytes").arg(bytes.size());
+            return -1;
+        }
+        int first = -1;
+        for (int n = 1; n <= PowerCut::kRecordCount; ++n) {
+            const QByteArray record = bytes.mid((n - 1) * kRecordLength, kRecordLength);
+            const int content = PowerCut::kRecords.contains(n) ? which(record, recordPair(n))
+                                                               : (record == untouchedRecord(n) ? 0 : -1);
+            if (content < 0) {
+                *problem = QStringLiteral(": record %1 is \"%2\"").arg(n).arg(shown(record));
+                return -1;
+            }
+            if (n == 1)
+                first = content;
+        }
+        return first;
+    }
+    const Pair pair = name == QLatin1String("Kestrelpoint.ini") ? settingsPair()
+                      : name == QLatin1String("TimeReset.ini")  ? timeResetPair()
+                                                                : sourceCodesPair();
+    const int content = which(bytes, pair);
+    if (content < 0)
+        *problem = QStringLiteral(" is \"%1\"").arg(shown(bytes));
+    return content;
+}
+
+const QStringList kDataFiles = {QStringLiteral("Kestrelpoint.ini"), QStringLiteral("Source.dat"),
+                                QStringLiteral("SwitchList.dat"), QStringLiteral("TimeReset.ini")};
+
+} // namespace
+
+class tst_PowerCut : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void everyFileIsOldOrNewAfterEachKill();
+};
+
+void tst_PowerCut::everyFileIsOldOrNewAfterEachKill()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString home = dir.path() + QStringLiteral("/home");
+    QVERIFY(QDir().mkpath(home));
+
+    QByteArray schedules;
+    for (int n = 1; n <= PowerCut::kRecordCount; ++n)
+        schedules += PowerCut::kRecords.contains(n) ? recordPair(n)[0] : untouchedRecord(n);
+    QVERIFY(writeAll(home + QStringLiteral("/SwitchList.dat"), schedules));
+    QVERIFY(writeAll(home + QStringLiteral("/Kestrelpoint.ini"), settingsPair()[0]));
+    QVERIFY(writeAll(home + QStringLiteral("/TimeReset.ini"), timeResetPair()[0]));
+    QVERIFY(writeAll(home + QStringLiteral("/Source.dat"), sourceCodesPair()[0]));
+
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("KESTRELPOINT_HOME"), home);
+    const quint32 seed = QRandomGenerator::global()->generate();
+    QRandomGenerator random(seed);
+
+    int kills = 0;
+    // How often each file was found holding the writer's other content: a
+    // test whose writer never got to write would prove nothing.
+    QMap<QString, int> changed;
+    QMap<QString, int> previous;
+    QSet<QString> leftCopies;
+    QElapsedTimer elapsed;
+    elapsed.start();
+    while (kills < 600 && elapsed.elapsed() < 28000) {
+        QProcess writer;
+        writer.setProcessEnvironment(env);
+        writer.start(QStringLiteral(KP_POWERCUT_BINARY), {});
+        QVERIFY(writer.waitForStarted(5000));
+        QVERIFY2(writer.waitForReadyRead(5000) && writer.readAllStandardOutput().startsWith("writing"),
+                 writer.readAllStandardError().constData());
+        // The cut comes at a random moment of the writer's passes.
+        std::this_thread::sleep_for(std::chrono::microseconds(random.bounded(40000)));
+        writer.kill();
+        QVERIFY(writer.waitForFinished(5000));
+        QVERIFY2(writer.exitStatus() == QProcess::CrashExit,
+                 qPrintable(QStringLiteral("the writer stopped by itself: ") + writer.readAllStandardError()));
+        ++kills;
+        const QString context = QStringLiteral("after kill %1 (seed %2): ").arg(kills).arg(seed);
+
+        for (const QString &name : kDataFiles) {
+            QString problem;
+            const int content = contentOf(name, readAll(home + QLatin1Char('/') + name), &problem);
+            QVERIFY2(content >= 0, qPrintable(context + name + problem));
+            if (content != previous[name])
+                ++changed[name];
+            previous[name] = content;
+        }
+        // A cut between the whole-file replace's naming of its finished copy
+        // and the rename leaves that copy behind: harmless as long as it is
+        // whole and nothing else is there.
+        for (const QString &name : QDir(home).entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+            if (kDataFiles.contains(name))
+                continue;
+            const QString base = name.left(name.size() - 7);
+            QVERIFY2(kDataFiles.contains(base) && name.at(base.size()) == QLatin1Char('.'),
+                     qPrintable(context + QStringLiteral("stray file ") + name));
+            QString problem;
+            QVERIFY2(contentOf(base, readAll(home + QLatin1Char('/') + name), &problem) >= 0,
+                     qPrintable(context + QStringLiteral("the left copy ") + name + problem));
+            leftCopies.insert(name);
+        }
+    }
+    qInfo("%d kills of the writer in %lld ms (seed %u); files found changed: %s; whole copies left behind: %lld",
+          kills, elapsed.elapsed(), seed,
+          qPrintable([&] {
+              QStringList parts;
+              for (auto it = changed.cbegin(); it != changed.cend(); ++it)
+                  parts << QStringLiteral("%1 %2 times").arg(it.key()).arg(it.value());
+              return parts.join(QStringLiteral(", "));
+          }()),
+          qlonglong(leftCopies.size()));
+    QVERIFY2(kills >= 200, qPrintable(QString::number(kills)));
+    for (const QString &name : kDataFiles)
+        QVERIFY2(changed.value(name) > 0, qPrintable(name + QStringLiteral(" was never found rewritten")));
+}
+
+QTEST_GUILESS_MAIN(tst_PowerCut)
+#include "tst_powercut.moc"
