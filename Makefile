@@ -2,10 +2,11 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 DEB_PACKAGES = cmake g++ make qt6-base-dev libqt6serialport6-dev qt6-serialport-dev \
-               xvfb xauth faketime poppler-utils fonts-dejavu-core fonts-liberation
+               xvfb xauth faketime poppler-utils fonts-dejavu-core fonts-liberation \
+               dpkg-dev libcap2-bin file
 export KESTRELPOINT_HOME ?= $(HOME)/Kestrelpoint
 
-.PHONY: all build deps run test demo clean
+.PHONY: all build deps run test demo package clean
 
 all: build
 
@@ -32,6 +33,10 @@ test: build
 
 demo: build
 	tools/demo.sh $(BUILD)
+
+# The Debian package: $(BUILD)/kestrelpoint_<version>_<arch>.deb
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD)
