@@ -515,11 +515,17 @@ struct Tables
     }
 };
 
+void appendText(QByteArray &out, const QString &text);
+
 Tables collectTables(const QTextDocument &document)
 {
     Tables tables;
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
         for (auto it = block.begin(); !it.atEnd(); ++it) {
+            QByteArray text;
+            appendText(text, it.fragment().text());
+            if (text.isEmpty())
+                continue;  // not written, so its font and colour are not needed
             const QTextCharFormat format = it.fragment().charFormat();
             const QStringList families = format.fontFamilies().toStringList();
             if (!families.isEmpty() && !tables.fonts.contains(families.first()))
@@ -656,12 +662,17 @@ QByteArray Rtf::write(const QTextDocument &document)
         out += "\\pard" + alignmentWord(block.blockFormat().alignment()) + paragraphWords(block.blockFormat());
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
+            QByteArray text;
+            appendText(text, fragment.text());
+            // A fragment of control characters alone leaves nothing to
+            // write; an empty group would not read back as a fragment.
+            if (text.isEmpty())
+                continue;
             const QByteArray words = formatWords(fragment.charFormat(), tables);
             out += '{';
             if (!words.isEmpty())
                 out += words + ' ';
-            appendText(out, fragment.text());
-            out += '}';
+            out += text + '}';
         }
         if (block.next().isValid())
             out += "\\par\n";

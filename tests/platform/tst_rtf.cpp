@@ -122,6 +122,8 @@ private Q_SLOTS:
     void everyKeptFeatureSurvivesWriteAndRead();
     void writerUsesSevenBitCharactersOnly();
     void emptyDocumentRoundTrips();
+    void savingACopyGivesTheSameFile_data();
+    void savingACopyGivesTheSameFile();
     void reading_data();
     void reading();
     void plainTextIsReadAsText();
@@ -163,6 +165,42 @@ void tst_Rtf::emptyDocumentRoundTrips()
     Rtf::read(Rtf::write(empty), copy);
     QCOMPARE(copy.toRawText(), QString());
     QCOMPARE(copy.blockCount(), 1);
+}
+
+// The help window saves what it read; saving what that save reads back must
+// give the same file, or every save would change the document a little.
+void tst_Rtf::savingACopyGivesTheSameFile_data()
+{
+    QTest::addColumn<QByteArray>("read");
+    QTest::addColumn<QString>("courierTail");  // appended in a font of its own
+
+    QTest::newRow("plain text ending in control characters")
+        << QByteArray("Not RTF\r\n\x1f\x1f\x01") << QString();
+    QTest::newRow("control characters alone in their own font")
+        << QByteArray("{\\rtf1 a}") << QStringLiteral("\x01\x02");
+    QTest::newRow("empty last paragraph with alignment and spacing")
+        << QByteArray("{\\rtf1 a\\par\\pard\\qc\\sb120\\sa60}") << QString();
+}
+
+void tst_Rtf::savingACopyGivesTheSameFile()
+{
+    QFETCH(QByteArray, read);
+    QFETCH(QString, courierTail);
+
+    QTextDocument document;
+    Rtf::read(read, document);
+    if (!courierTail.isEmpty()) {
+        QTextCursor end(&document);
+        end.movePosition(QTextCursor::End);
+        QTextCharFormat courier;
+        courier.setFontFamilies(QStringList{QStringLiteral("Courier New")});
+        end.insertText(courierTail, courier);
+    }
+    const QByteArray saved = Rtf::write(document);
+    QTextDocument copy;
+    Rtf::read(saved, copy);
+    QCOMPARE(copy.toPlainText(), document.toPlainText().remove(QRegularExpression(QStringLiteral("[\\x00-\\x08\\x0b-\\x1f]"))));
+    QCOMPARE(Rtf::write(copy), saved);
 }
 
 void tst_Rtf::reading_data()
