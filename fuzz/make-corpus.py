@@ -108,7 +108,7 @@ class Provider:
     def text(self, data):
         if isinstance(data, str):
             data = data.encode('cp1252')
-        assert len(data) <= 64
+        assert len(data) < 64  # a piece of 64 would leave its end mark for the next
         self.front += data.replace(b'\\', b'\\\\') + b'\\n'
 
     def data(self):
@@ -139,7 +139,7 @@ def answers():
     answer('carrier-data-just-before-midnight', 86399700, 0, [(100, c) for c in chunks(CARRIER_DATA, 60)],
            near_midnight=True)
     status = receiver_lines(['CARRIER STATUS'] + ['Tuner.......... status %03d  nominal >' % i for i in range(20)])
-    answer('carrier-status-prompts-inside', noon + 400, 1, [(20, c) for c in chunks(status, 64)])
+    answer('carrier-status-prompts-inside', noon + 400, 1, [(20, c) for c in chunks(status, 60)])
     answer('relay-status-after-relay-prompt', noon + 600, 3,
            [(30, '\r\n>'), (200, 'RELAY STATUS\r\nRelay 1: Closed\r\n'), (100, 'Relay 2: Open\r\n>')])
     answer('silent-receiver-limit-b', noon + 500, 2, [])
