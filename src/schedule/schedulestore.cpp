@@ -2,6 +2,7 @@
 
 #include "platform/codec.h"
 #include "platform/errorreport.h"
+#include "platform/filewrite.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -67,23 +68,46 @@ QList<QString> ScheduleStore::readAll() const
 
 bool ScheduleStore::WriteScheduleRecord(int n, const QString &record, QString *error)
 {
-    if (m_fd < 0 || n < 1) {
-        if (error)
-            *error = errnoReportText(EBADF);
-        return false;
-    }
-    QByteArray bytes = Codec::toWindows1252(fixedWidth(record, kRecordLength));
-    const ssize_t put = pwrite(m_fd, bytes.constData(), kRecordLength, off_t(n - 1) * kRecordLength);
-    int err = 0;
-    if (put != kRecordLength)
-        err = put < 0 ? errno : ENOSPC;
-    else if (fdatasync(m_fd) != 0)
-        err = errno;
-    if (err != 0) {
+    const auto fail = [error](int err) {
         if (error)
             *error = errnoReportText(err);
         return false;
+    };
+    if (m_fd < 0 || n < 1)
+        return fail(EBADF);
+    // A record rewritten in place can be torn: one that straddles a page
+    // boundary (the 43rd, the 86th, ...) is copied to the file in two steps,
+    // and a kill or a power cut between them leaves half of each version.
+    // The whole file is replaced instead, and the store opens the new one.
+    struct stat st{};
+    if (fstat(m_fd, &st) != 0)
+        return fail(errno);
+    QByteArray bytes(qsizetype(st.st_size), Qt::Uninitialized);
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t got = pread(m_fd, bytes.data() + done, size_t(bytes.size() - done), off_t(done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return fail(errno);
+        if (got == 0)
+            break;
+        done += got;
     }
+    bytes.truncate(done);
+    const qsizetype at = qsizetype(n - 1) * kRecordLength;
+    if (bytes.size() < at + kRecordLength)
+        bytes.append(QByteArray(at + kRecordLength - bytes.size(), '\0'));
+    bytes.replace(at, kRecordLength, Codec::toWindows1252(fixedWidth(record, kRecordLength)));
+    if (!FileWrite::replace(m_path, bytes, error))
+        return false;
+    const int fd = ::open(m_path.toLocal8Bit().constData(), O_RDWR | O_CLOEXEC);
+    // The old handle reads the file as it was: better no handle than that.
+    const int err = errno;
+    ::close(m_fd);
+    m_fd = fd;
+    if (fd < 0)
+        return fail(err);
     return true;
 }
 

@@ -27,8 +27,10 @@ public:
 
     // Record n, or nothing when the file holds fewer than n whole records.
     std::optional<QString> ReadScheduleRecord(int n) const;
-    // Writes record n (an existing one, or the first after the end). On
-    // failure the error is ErrorReportText of the system's reason.
+    // Writes record n (an existing one, or the first after the end) by
+    // replacing the whole file, so a kill or a power cut leaves the old
+    // record or the new one, never half of each. On failure the error is
+    // ErrorReportText of the system's reason.
     bool WriteScheduleRecord(int n, const QString &record, QString *error = nullptr);
     int FindFreeSchedule() const;
     // The new schedule's number, or 0 when every slot up to 999 is taken
