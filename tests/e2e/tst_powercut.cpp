@@ -123,6 +123,9 @@ private Q_SLOTS:
     void everyFileIsOldOrNewAfterEachKill();
 };
 
+// The writer persists as the windows do; each kill stands for a power cut at
+// that moment. Whatever the moment, every file must be the old content or
+// the new one, whole.
 void tst_PowerCut::everyFileIsOldOrNewAfterEachKill()
 {
     QTemporaryDir dir;

@@ -10,10 +10,11 @@
 
 namespace PowerCut {
 
-// The records the writer rewrites. Record 43 lies across the 4096-byte
-// boundary, where a write is split between two pages.
-inline const QList<int> kRecords = {1, 2, 43};
-inline constexpr int kRecordCount = 43;
+// The records the writer rewrites. Records 43 and 86 lie across a page
+// boundary (4096 and 8192 bytes), where a write in place is copied in two
+// steps.
+inline const QList<int> kRecords = {1, 2, 43, 86};
+inline constexpr int kRecordCount = 86;
 
 inline ScheduleRecord schedule(int content, int n)
 {
