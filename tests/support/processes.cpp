@@ -31,6 +31,12 @@ SimulatedReceiver::~SimulatedReceiver()
     }
 }
 
+void SimulatedReceiver::kill()
+{
+    m_process.kill();
+    m_process.waitForFinished(3000);
+}
+
 QStringList SimulatedReceiver::receivedWithTimes()
 {
     m_process.waitForReadyRead(50);
@@ -108,14 +114,17 @@ bool ProgramRun::start(const QProcessEnvironment &extra, const QString &fakeStar
         env.insert(key, extra.value(key));
     QStringList arguments;
     if (fakeStart.isEmpty()) {
-        m_process.setProgram(QStringLiteral(KP_BINARY));
+        arguments << QStringLiteral(KP_BINARY);
     } else {
         // Timers run on the monotonic clock, which stays real.
         env.insert(QStringLiteral("FAKETIME_DONT_FAKE_MONOTONIC"), QStringLiteral("1"));
-        m_process.setProgram(QStringLiteral("faketime"));
-        arguments << QStringLiteral("-f") << QLatin1Char('@') + fakeStart << QStringLiteral(KP_BINARY);
+        arguments << QStringLiteral("faketime") << QStringLiteral("-f") << QLatin1Char('@') + fakeStart
+                  << QStringLiteral(KP_BINARY);
     }
+    arguments = m_launcher + arguments;
+    m_process.setProgram(arguments.takeFirst());
     m_process.setArguments(arguments);
+    m_standardError.clear();
     m_process.setProcessEnvironment(env);
     m_process.start();
     return m_process.waitForStarted(5000);
@@ -135,4 +144,21 @@ void ProgramRun::stop()
         m_process.kill();
         m_process.waitForFinished(3000);
     }
+}
+
+QByteArray ProgramRun::allStandardError()
+{
+    m_standardError += m_process.readAllStandardError();
+    return m_standardError;
+}
+
+QStringList ProgramRun::errorMessages()
+{
+    static const QByteArray prefix = "kestrelpoint: error: ";
+    QStringList texts;
+    for (const QByteArray &line : allStandardError().split('\n')) {
+        if (line.startsWith(prefix))
+            texts << QString::fromLocal8Bit(line.mid(prefix.size()));
+    }
+    return texts;
 }

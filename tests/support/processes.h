@@ -18,6 +18,8 @@ public:
     QStringList received();
     // The same, with the receiver's HH:MM:SS.zzz time in front.
     QStringList receivedWithTimes();
+    // Pulls the plug: SIGKILL, as when the receiver loses power mid-answer.
+    void kill();
 
 private:
     QProcess m_process;
@@ -50,7 +52,22 @@ public:
     void stop();
     QProcessEnvironment environment() const;
 
+    // A path in the run's temporary folder, beside the data folder.
+    QString scratch(const QString &name) const { return m_dir.path() + QLatin1Char('/') + name; }
+    // The program is started through this command line (e.g. setpriv with
+    // another user), with the program's own path after it.
+    void setLauncher(const QStringList &command) { m_launcher = command; }
+    bool running() const { return m_process.state() == QProcess::Running; }
+    // Everything the program wrote to standard error so far (standardError()
+    // takes only what came since its last call; the two do not mix).
+    QByteArray allStandardError();
+    // The texts the error window showed, in order, each from its
+    // "kestrelpoint: error: " line on standard error.
+    QStringList errorMessages();
+
 private:
     QTemporaryDir m_dir;
     QProcess m_process;
+    QStringList m_launcher;
+    QByteArray m_standardError;
 };
