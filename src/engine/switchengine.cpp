@@ -55,17 +55,31 @@ SwitchEngine::SwitchEngine(Station &station, ReceiverLink &link, QObject *parent
     // Coarse timers may fire 5% early or late; a switch is due to the second.
     for (QTimer *timer : {&tmrClock, &Timer1, &Timer2})
         timer->setTimerType(Qt::PreciseTimer);
-    tmrClock.setInterval(kTickMs);
+    // Each tick sets the next one on the clock's next 50 ms mark, so the
+    // ticks stay in step with the seconds of the clock: a switch is armed and
+    // a remote start given within a few milliseconds of its second, and a
+    // conversation that held the program does not shift the ticks after it.
+    tmrClock.setSingleShot(true);
+    connect(&tmrClock, &QTimer::timeout, this, [this] {
+        tick();
+        scheduleNextTick();
+    });
     Timer1.setInterval(kSwitchTimerMs);
     Timer2.setInterval(kSwitchTimerMs);
-    connect(&tmrClock, &QTimer::timeout, this, &SwitchEngine::tick);
     connect(&Timer1, &QTimer::timeout, this, [this] { switchCycle(1); });
     connect(&Timer2, &QTimer::timeout, this, [this] { switchCycle(2); });
 }
 
 void SwitchEngine::start()
 {
-    tmrClock.start();
+    scheduleNextTick();
+}
+
+void SwitchEngine::scheduleNextTick()
+{
+    constexpr int kPastTheMark = 2;
+    const int intoTick = int(m_station.clock().now().time().msec() % kTickMs);
+    tmrClock.start(kTickMs - intoTick + kPastTheMark);
 }
 
 // The time this part of the tick works with. A conversation inside the tick

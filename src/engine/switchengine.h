@@ -69,6 +69,7 @@ private:
     const QTimer &switchTimer(int receiver) const { return receiver == 2 ? Timer2 : Timer1; }
     QTimer &switchTimer(int receiver) { return receiver == 2 ? Timer2 : Timer1; }
 
+    void scheduleNextTick();
     void takeTime();
     void Receiver2();
     void countDown(int receiver);
