@@ -495,6 +495,22 @@ private:
     int m_blue = -1;
 };
 
+// A family as the font table can hold it: names end at ';', may not open or
+// close groups and hold no control characters or breaks, and the reader
+// trims the spaces around a name.
+QString fontName(const QString &family)
+{
+    QString clean;
+    for (const QChar ch : family) {
+        const char16_t u = ch.unicode();
+        if (u == ';' || u == '{' || u == '}' || u == '\\' || u < 0x20 || u == 0x7F || u == kLineSeparator
+            || u == kParagraphSeparator || u == kObjectReplacement)
+            continue;
+        clean += ch;
+    }
+    return clean.trimmed();
+}
+
 // Everything of a fragment's format that the writer keeps, as a font and
 // colour table index each.
 struct Tables
@@ -505,7 +521,7 @@ struct Tables
     int fontIndex(const QTextCharFormat &format) const
     {
         const QStringList families = format.fontFamilies().toStringList();
-        return families.isEmpty() ? 0 : int(fonts.indexOf(families.first())) + 1;
+        return families.isEmpty() ? 0 : int(fonts.indexOf(fontName(families.first()))) + 1;
     }
     int colourIndex(const QTextCharFormat &format) const
     {
@@ -528,8 +544,9 @@ Tables collectTables(const QTextDocument &document)
                 continue;  // not written, so its font and colour are not needed
             const QTextCharFormat format = it.fragment().charFormat();
             const QStringList families = format.fontFamilies().toStringList();
-            if (!families.isEmpty() && !tables.fonts.contains(families.first()))
-                tables.fonts.append(families.first());
+            const QString family = families.isEmpty() ? QString() : fontName(families.first());
+            if (!family.isEmpty() && !tables.fonts.contains(family))
+                tables.fonts.append(family);
             if (format.foreground().style() != Qt::NoBrush) {
                 const QColor colour = format.foreground().color();
                 if (!tables.colours.contains(colour))
@@ -538,14 +555,6 @@ Tables collectTables(const QTextDocument &document)
         }
     }
     return tables;
-}
-
-// Font names end at ';' and may not open or close groups.
-QByteArray fontName(const QString &family)
-{
-    QString clean = family;
-    clean.remove(QLatin1Char(';')).remove(QLatin1Char('{')).remove(QLatin1Char('}')).remove(QLatin1Char('\\'));
-    return Codec::toWindows1252(clean);
 }
 
 void appendText(QByteArray &out, const QString &text)
@@ -650,8 +659,12 @@ QByteArray Rtf::write(const QTextDocument &document)
 {
     const Tables tables = collectTables(document);
     QByteArray out = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1\n{\\fonttbl{\\f0\\fswiss MS Sans Serif;}";
-    for (int i = 0; i < tables.fonts.size(); ++i)
-        out += "{\\f" + QByteArray::number(i + 1) + "\\fnil " + fontName(tables.fonts.at(i)) + ";}";
+    for (int i = 0; i < tables.fonts.size(); ++i) {
+        // Escaped like text, so a name outside 7-bit characters stays 7-bit.
+        QByteArray name;
+        appendText(name, tables.fonts.at(i));
+        out += "{\\f" + QByteArray::number(i + 1) + "\\fnil " + name + ";}";
+    }
     out += "}\n{\\colortbl ;";
     for (const QColor &colour : tables.colours)
         out += "\\red" + QByteArray::number(colour.red()) + "\\green" + QByteArray::number(colour.green())
@@ -660,6 +673,9 @@ QByteArray Rtf::write(const QTextDocument &document)
 
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
         out += "\\pard" + alignmentWord(block.blockFormat().alignment()) + paragraphWords(block.blockFormat());
+        // Neighbouring fragments that differ only in what the file does not
+        // keep share one group, as they will share one fragment when read.
+        std::optional<QByteArray> groupWords;
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
             QByteArray text;
@@ -669,11 +685,18 @@ QByteArray Rtf::write(const QTextDocument &document)
             if (text.isEmpty())
                 continue;
             const QByteArray words = formatWords(fragment.charFormat(), tables);
-            out += '{';
-            if (!words.isEmpty())
-                out += words + ' ';
-            out += text + '}';
+            if (groupWords != words) {
+                if (groupWords)
+                    out += '}';
+                out += '{';
+                if (!words.isEmpty())
+                    out += words + ' ';
+                groupWords = words;
+            }
+            out += text;
         }
+        if (groupWords)
+            out += '}';
         if (block.next().isValid())
             out += "\\par\n";
     }

@@ -172,31 +172,41 @@ void tst_Rtf::emptyDocumentRoundTrips()
 void tst_Rtf::savingACopyGivesTheSameFile_data()
 {
     QTest::addColumn<QByteArray>("read");
-    QTest::addColumn<QString>("courierTail");  // appended in a font of its own
+    QTest::addColumn<QString>("tail");        // appended in a font of its own
+    QTest::addColumn<QString>("tailFamily");
 
     QTest::newRow("plain text ending in control characters")
-        << QByteArray("Not RTF\r\n\x1f\x1f\x01") << QString();
+        << QByteArray("Not RTF\r\n\x1f\x1f\x01") << QString() << QString();
     QTest::newRow("control characters alone in their own font")
-        << QByteArray("{\\rtf1 a}") << QStringLiteral("\x01\x02");
+        << QByteArray("{\\rtf1 a}") << QStringLiteral("\x01\x02") << QStringLiteral("Courier New");
     QTest::newRow("empty last paragraph with alignment and spacing")
-        << QByteArray("{\\rtf1 a\\par\\pard\\qc\\sb120\\sa60}") << QString();
+        << QByteArray("{\\rtf1 a\\par\\pard\\qc\\sb120\\sa60}") << QString() << QString();
+    QTest::newRow("font name outside 7-bit characters")
+        << QByteArray("{\\rtf1 a}") << QStringLiteral("b") << QStringLiteral("Caf\u00e9 \u4e2d Sans");
+    QTest::newRow("font name with braces, a tab and spaces around it")
+        << QByteArray("{\\rtf1 a}") << QStringLiteral("b") << QStringLiteral(" {Odd\tName} ");
+    QTest::newRow("font name of braces alone")
+        << QByteArray("{\\rtf1 a}") << QStringLiteral("b") << QStringLiteral("{}");
 }
 
 void tst_Rtf::savingACopyGivesTheSameFile()
 {
     QFETCH(QByteArray, read);
-    QFETCH(QString, courierTail);
+    QFETCH(QString, tail);
+    QFETCH(QString, tailFamily);
 
     QTextDocument document;
     Rtf::read(read, document);
-    if (!courierTail.isEmpty()) {
+    if (!tail.isEmpty()) {
         QTextCursor end(&document);
         end.movePosition(QTextCursor::End);
-        QTextCharFormat courier;
-        courier.setFontFamilies(QStringList{QStringLiteral("Courier New")});
-        end.insertText(courierTail, courier);
+        QTextCharFormat format;
+        format.setFontFamilies(QStringList{tailFamily});
+        end.insertText(tail, format);
     }
     const QByteArray saved = Rtf::write(document);
+    for (const char c : saved)
+        QVERIFY2(static_cast<unsigned char>(c) < 0x80, saved.constData());
     QTextDocument copy;
     Rtf::read(saved, copy);
     QCOMPARE(copy.toPlainText(), document.toPlainText().remove(QRegularExpression(QStringLiteral("[\\x00-\\x08\\x0b-\\x1f]"))));
