@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang and runs each for a bounded time on a
-# copy of its seed corpus. Usage: fuzz/run.sh [seconds-per-target] (60).
+# copy of its seed corpus. Usage: fuzz/run.sh [seconds-per-target] [target...]
+# (60 seconds, every target).
 # Prints the executions and crashes of each target, then a summary line, and
 # exits non-zero when any target crashed; the inputs that crashed are kept in
 # <build>/fuzz-crashes/<target>/.
@@ -8,8 +9,9 @@ set -u
 
 seconds=${1:-60}
 case $seconds in
-  '' | *[!0-9]*) echo "usage: $0 [seconds-per-target]" >&2; exit 2 ;;
+  '' | *[!0-9]*) echo "usage: $0 [seconds-per-target] [target...]" >&2; exit 2 ;;
 esac
+shift $(($# > 0 ? 1 : 0))
 
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(dirname "$here")
@@ -33,9 +35,14 @@ scratch_parent=${TMPDIR:-/tmp}
 work=$(mktemp -d "$scratch_parent/kestrelpoint-fuzz.XXXXXX") || exit 2
 trap 'rm -rf "$work"' EXIT
 
-targets=()
-for source in "$here"/fuzz_*.cpp; do
-  targets+=("$(basename "$source" .cpp)")
+targets=("$@")
+if [ ${#targets[@]} -eq 0 ]; then
+  for source in "$here"/fuzz_*.cpp; do
+    targets+=("$(basename "$source" .cpp)")
+  done
+fi
+for target in "${targets[@]}"; do
+  [ -x "$build/fuzz/$target" ] || { echo "no fuzz target $target" >&2; exit 2; }
 done
 
 total_runs=0
