@@ -24,6 +24,7 @@
 #include "ui/frmerror.h"
 #include "ui/switchlistmodel.h"
 #include "ui/twips.h"
+#include "ui/windowfront.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -163,22 +164,6 @@ void mnuMenu::buildControls()
 
 namespace {
 
-// Opens a modeless window, or brings the open one to the front unchanged.
-template <class Window, class Make>
-Window *openWindow(QPointer<Window> &slot, Make make)
-{
-    if (!slot) {
-        slot = make();
-        slot->show();
-        return slot;
-    }
-    slot->setWindowState(slot->windowState() & ~Qt::WindowMinimized);
-    slot->show();
-    slot->raise();
-    slot->activateWindow();
-    return slot;
-}
-
 QAction *addEntry(QMenu *menu, const char *name, const QString &caption)
 {
     QAction *action = menu->addAction(caption);
@@ -216,11 +201,11 @@ void mnuMenu::buildMenus()
     connect(addEntry(mnuFile, "mnuFileExit", QStringLiteral("E&xit")), &QAction::triggered, this, &QWidget::close);
 
     connect(addEntry(bar, "mnuSetUp", QStringLiteral("&SetUp")), &QAction::triggered, this,
-            [this] { openWindow(m_setUp, [this] { return new frmSetUp(m_station, this); }); });
+            [this] { openOrBringToFront(m_setUp, [this] { return new frmSetUp(m_station, this); }); });
     connect(addEntry(bar, "mnuProgramSourceCodes", QStringLiteral("&ProgramSourceCodes")), &QAction::triggered, this,
-            [this] { openWindow(m_sourceCodes, [this] { return new frmProgramSourceCodes(this); }); });
+            [this] { openOrBringToFront(m_sourceCodes, [this] { return new frmProgramSourceCodes(this); }); });
     connect(addEntry(bar, "mnuSchedule", QStringLiteral("&Schedules")), &QAction::triggered, this, [this] {
-        openWindow(m_schedule, [this] {
+        openOrBringToFront(m_schedule, [this] {
             auto *editor = new frmSchedule(m_station, this);
             connect(editor, &frmSchedule::printScheduleRequested, this, [this, editor] {
                 QList<int> numbers;
@@ -234,7 +219,7 @@ void mnuMenu::buildMenus()
     connect(addEntry(bar, "mnuSetReceiver", QStringLiteral("Set &Receiver")), &QAction::triggered, this,
             [this] { frmSetReceiver::showWindow(m_station, *m_link, this); });
     connect(addEntry(bar, "mnuSwitchSchedule", QStringLiteral("S&witch Schedule")), &QAction::triggered, this, [this] {
-        frmWeeklySchedule *weekly = openWindow(m_weekly, [this] { return new frmWeeklySchedule(m_station, this); });
+        frmWeeklySchedule *weekly = openOrBringToFront(m_weekly, [this] { return new frmWeeklySchedule(m_station, this); });
         weekly->BuildWeeklySchedule();
         weekly->setWindowTitle(QStringLiteral("Weekly Switch Schedule"));
     });
@@ -264,7 +249,7 @@ void mnuMenu::buildMenus()
     mnuHistory->setObjectName(QStringLiteral("mnuHistory"));
     const auto openLogViewer = [this](const QString &kind) {
         m_station.LogKind = kind;
-        openWindow(m_activityLog, [this] { return new frmActivityLog(m_station, this); });
+        openOrBringToFront(m_activityLog, [this] { return new frmActivityLog(m_station, this); });
     };
     connect(addEntry(mnuHistory, "ActivityLog", QStringLiteral("&Activity Log")), &QAction::triggered, this,
             [openLogViewer] { openLogViewer(QStringLiteral("AL")); });
@@ -272,13 +257,13 @@ void mnuMenu::buildMenus()
             [openLogViewer] { openLogViewer(QStringLiteral("EB")); });
     connect(addEntry(mnuHistory, "mnuMPEG", QStringLiteral("&MPEG")), &QAction::triggered, this, [this] {
         m_station.LogKind = QStringLiteral("MP");
-        openWindow(m_mpegLog, [this] { return new frmMPEGLog(m_station, this); });
+        openOrBringToFront(m_mpegLog, [this] { return new frmMPEGLog(m_station, this); });
     });
 
     connect(addEntry(bar, "mnuHelp", QStringLiteral("&Help")), &QAction::triggered, this,
-            [this] { openWindow(m_help, [this] { return new frmHelp(m_station, this); }); });
+            [this] { openOrBringToFront(m_help, [this] { return new frmHelp(m_station, this); }); });
     connect(addEntry(bar, "mnuAbout", QStringLiteral("&About")), &QAction::triggered, this,
-            [this] { openWindow(m_about, [this] { return new frmAbout(m_station, this); }); });
+            [this] { openOrBringToFront(m_about, [this] { return new frmAbout(m_station, this); }); });
 }
 
 bool mnuMenu::Load(QString *error)

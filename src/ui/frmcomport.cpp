@@ -1,4 +1,5 @@
 #include "frmcomport.h"
+#include "windowfront.h"
 
 #include "frmdisplayreceiver.h"
 #include "frmrelay.h"
@@ -55,12 +56,7 @@ frmComPort *frmComPort::instance()
 frmComPort *frmComPort::showWindow(Station &station, QWidget *parent)
 {
     QPointer<frmComPort> &window = openWindow();
-    if (!window)
-        window = new frmComPort(station, parent);
-    window->show();
-    window->raise();
-    window->activateWindow();
-    return window;
+    return openOrBringToFront(window, [&] { return new frmComPort(station, parent); });
 }
 
 void frmComPort::cmdCloseClicked()

@@ -1,4 +1,5 @@
 #include "frmdisplayreceiver.h"
+#include "windowfront.h"
 
 #include "fonts.h"
 #include "frmerror.h"
@@ -69,16 +70,12 @@ frmDisplayReceiver *frmDisplayReceiver::showWindow(Station &station, QWidget *pa
 {
     QPointer<frmDisplayReceiver> &window = openWindow();
     if (window) {
-        window->show();
-        window->raise();
-        window->activateWindow();
+        bringToFront(window);
         return window;
     }
     window = new frmDisplayReceiver(station, parent);
     const bool loaded = window->Load();
-    window->show();
-    window->raise();
-    window->activateWindow();
+    bringToFront(window);
     if (!loaded)
         ShowErrorMessage(window->loadFailure());
     return window;

@@ -1,4 +1,5 @@
 #include "frmrelay.h"
+#include "windowfront.h"
 
 #include "fonts.h"
 #include "twips.h"
@@ -73,16 +74,12 @@ frmRelay *frmRelay::showWindow(Station &station, QWidget *parent)
 {
     QPointer<frmRelay> &window = openWindow();
     if (window) {
-        window->show();
-        window->raise();
-        window->activateWindow();
+        bringToFront(window);
         return window;
     }
     window = new frmRelay(station, parent);
     const bool loaded = window->Load();
-    window->show();
-    window->raise();
-    window->activateWindow();
+    bringToFront(window);
     // Reported once the window stands, so the message is in front of it.
     if (!loaded)
         ShowErrorMessage(window->loadFailure());

@@ -1,4 +1,5 @@
 #include "frmsetreceiver.h"
+#include "windowfront.h"
 
 #include "frmdisplayreceiver.h"
 #include "twips.h"
@@ -140,16 +141,12 @@ frmSetReceiver *frmSetReceiver::showWindow(Station &station, ReceiverLink &link,
 {
     QPointer<frmSetReceiver> &window = openWindow();
     if (window) {
-        window->show();
-        window->raise();
-        window->activateWindow();
+        bringToFront(window);
         return window;
     }
     window = new frmSetReceiver(station, link, parent);
     const bool loaded = window->Load();
-    window->show();
-    window->raise();
-    window->activateWindow();
+    bringToFront(window);
     if (!loaded)
         ShowErrorMessage(missingSourceCodesMessage());
     return window;
