@@ -227,7 +227,7 @@ void frmSchedule::buildControls()
     connect(lstDisplaySchedule, &QListWidget::itemClicked, this, &frmSchedule::chooseSchedule);
     const std::array<std::pair<QRadioButton *, int>, 3> options{{{Option1, 1}, {Option2, 2}, {Option3, 3}}};
     for (const auto &[option, choice] : options) {
-        connect(option, &QRadioButton::toggled, this, [this, choice](bool on) {
+        connect(option, &QRadioButton::toggled, this, [this, choice = choice](bool on) {
             if (on)
                 RemoteStartChoice = choice;
         });
