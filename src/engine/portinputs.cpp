@@ -33,8 +33,8 @@ std::optional<QString> PortInputs::ReadPortInputs()
 
     if (InputBits < 8)
         TimeSetLatched = 0;
-    const QString clockText = m_station.clock().clockText();
-    if (clockText.mid(3, 2) == m_station.settings.ClockResetTime.left(2) && TimeSetLatched == 0 && InputBits == 8) {
+    if (TimeSetLatched == 0 && InputBits == 8
+        && m_station.clock().clockText().mid(3, 2) == m_station.settings.ClockResetTime.left(2)) {
         if (std::optional<QString> set = setClock())
             label = set;
     }

@@ -24,22 +24,22 @@ struct ArmingWindow
 };
 constexpr ArmingWindow kArming[2] = {{13, 16}, {8, 11}};
 
-// The minutes of each hour at which an Eb/No rate reads; rate 5 reads every minute.
-bool inEbNoSlot(int rate, const QString &clockText, const QString &second)
+// The minutes of each hour at which an Eb/No rate reads, in the receiver's
+// slot second; rate 5 reads every minute.
+bool inEbNoSlot(int rate, const QTime &time, int slotSecond)
 {
-    if (clockText.right(2) != second)
+    if (time.second() != slotSecond)
         return false;
-    const QString minute = clockText.mid(3, 2);
+    const int minute = time.minute();
     switch (rate) {
     case 1:
-        return minute == QLatin1String("00");
+        return minute == 0;
     case 2:
-        return minute == QLatin1String("00") || minute == QLatin1String("30");
+        return minute % 30 == 0;
     case 3:
-        return minute == QLatin1String("00") || minute == QLatin1String("20") || minute == QLatin1String("40");
+        return minute % 20 == 0;
     case 4:
-        return minute == QLatin1String("00") || minute == QLatin1String("15") || minute == QLatin1String("30")
-            || minute == QLatin1String("45");
+        return minute % 15 == 0;
     case 5:
         return true;
     default:
@@ -55,14 +55,13 @@ SwitchEngine::SwitchEngine(Station &station, ReceiverLink &link, QObject *parent
     // Coarse timers may fire 5% early or late; a switch is due to the second.
     for (QTimer *timer : {&tmrClock, &Timer1, &Timer2})
         timer->setTimerType(Qt::PreciseTimer);
-    // Each tick sets the next one on the clock's next 50 ms mark, so the
-    // ticks stay in step with the seconds of the clock: a switch is armed and
-    // a remote start given within a few milliseconds of its second, and a
-    // conversation that held the program does not shift the ticks after it.
-    tmrClock.setSingleShot(true);
+    // The ticks keep in step with the clock's 50 ms marks, so a switch is
+    // armed and a remote start given within a few milliseconds of its
+    // second; a tick that finds itself out of step (the program stood still
+    // in a conversation) waits once for the next mark.
     connect(&tmrClock, &QTimer::timeout, this, [this] {
         tick();
-        scheduleNextTick();
+        keepInStep();
     });
     Timer1.setInterval(kSwitchTimerMs);
     Timer2.setInterval(kSwitchTimerMs);
@@ -72,14 +71,22 @@ SwitchEngine::SwitchEngine(Station &station, ReceiverLink &link, QObject *parent
 
 void SwitchEngine::start()
 {
-    scheduleNextTick();
+    tmrClock.setInterval(kTickMs);
+    keepInStep();
 }
 
-void SwitchEngine::scheduleNextTick()
+void SwitchEngine::keepInStep()
 {
     constexpr int kPastTheMark = 2;
-    const int intoTick = int(m_station.clock().now().time().msec() % kTickMs);
-    tmrClock.start(kTickMs - intoTick + kPastTheMark);
+    constexpr int kSlack = 10;
+    // The timer keeps its 50 ms from when it fired, however long the tick took
+    // (unless it took longer than that): the moment the tick began tells.
+    const QDateTime began = m_tickBegan.isValid() ? m_tickBegan : m_station.clock().now();
+    const int intoTick = int(began.time().msec() % kTickMs);
+    if (intoTick < kPastTheMark || intoTick > kPastTheMark + kSlack)
+        tmrClock.start(kTickMs - intoTick + kPastTheMark);
+    else if (tmrClock.interval() != kTickMs || !tmrClock.isActive())
+        tmrClock.start(kTickMs);
 }
 
 // The time this part of the tick works with. A conversation inside the tick
@@ -87,6 +94,7 @@ void SwitchEngine::scheduleNextTick()
 void SwitchEngine::takeTime()
 {
     const QDateTime now = m_station.clock().now();
+    m_moment = now;
     m_today = now.date();
     m_now = now.time().msecsSinceStartOfDay() / 1000.0;
     // Whole seconds: the countdown reaches 0 at the switch time itself, so
@@ -97,14 +105,21 @@ void SwitchEngine::takeTime()
 void SwitchEngine::tick()
 {
     takeTime();
-    const QDateTime now = m_station.clock().now();
+    m_tickBegan = m_moment;
+    const QDateTime now = m_moment;
 
     if (m_station.settings.RemoteControlOn) {
         if (std::optional<QString> label = m_inputs.ReadPortInputs())
             Q_EMIT portStatusChanged(*label);
     }
     remoteStartOff(1);
-    Q_EMIT clockTextChanged(QLocale(QLocale::English).toString(now, QStringLiteral("dddd  MM/dd/yyyy  HH:mm:ss")));
+    // The texts change once a second; they are made and shown only then.
+    const QDateTime second = now.addMSecs(-now.time().msec());
+    if (second != m_clockShown) {
+        m_clockShown = second;
+        static const QLocale english(QLocale::English);
+        Q_EMIT clockTextChanged(english.toString(now, QStringLiteral("dddd  MM/dd/yyyy  HH:mm:ss")));
+    }
 
     if (m_station.nextSwitch(1).NextRecord != 0)
         countDown(1);
@@ -115,8 +130,8 @@ void SwitchEngine::tick()
         Receiver2();
     }
 
-    if (roundHalfEven(m_station.clock().secondsSinceMidnight()) == kPurgeSecond)
-        PurgeOldLogs(m_station.clock().today(), m_station.settings.EbNoKeep, m_station.PurgeInterval);
+    if (roundHalfEven(m_now) == kPurgeSecond)
+        PurgeOldLogs(m_today, m_station.settings.EbNoKeep, m_station.PurgeInterval);
 }
 
 void SwitchEngine::Receiver2()
@@ -156,7 +171,12 @@ void SwitchEngine::remember(int receiver, int secondsToSwitch)
 void SwitchEngine::countDown(int receiver)
 {
     const auto show = [&](int seconds) {
+        ReceiverState &s = m_receivers[index(receiver)];
         const NextSwitch &next = m_station.nextSwitch(receiver);
+        if (seconds == s.shownCountdown && next.NextSwitchName == s.shownName)
+            return;
+        s.shownCountdown = seconds;
+        s.shownName = next.NextSwitchName;
         Q_EMIT nextSwitchTextChanged(receiver, QStringLiteral("Next to Switch:  ") + next.NextSwitchName
                                                    + QStringLiteral("  ") + FormatCountdown(seconds));
     };
@@ -245,14 +265,13 @@ void SwitchEngine::armSwitchTimer(int receiver, int secondsToSwitch)
 void SwitchEngine::ebNoSlot(int receiver)
 {
     ReceiverState &s = m_receivers[index(receiver)];
-    const QString clockText = m_station.clock().clockText();
+    const QTime time = m_moment.time();
     const int latchRelease = receiver == 2 ? 21 : 13;
-    if (clockText.right(2).toInt() > latchRelease && s.EbNoDone == 1)
+    if (time.second() > latchRelease && s.EbNoDone == 1)
         s.EbNoDone = 0;
     if (m_station.settings.EbNoRate == 0 || s.EbNoDone != 0)
         return;
-    const QString second = receiver == 2 ? QStringLiteral("20") : QStringLiteral("12");
-    if (!inEbNoSlot(m_station.settings.EbNoRate, clockText, second))
+    if (!inEbNoSlot(m_station.settings.EbNoRate, time, receiver == 2 ? 20 : 12))
         return;
     m_link.ReadEbNo(m_station.settings.receiverPort(receiver), receiver == 2 ? QStringLiteral("R2") : QStringLiteral("R1"));
     s.EbNoDone = 1;

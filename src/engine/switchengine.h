@@ -3,6 +3,7 @@
 #include "engine/portinputs.h"
 
 #include <QDate>
+#include <QDateTime>
 #include <QObject>
 #include <QTimer>
 
@@ -63,13 +64,16 @@ private:
         QDate seenDate;
         int seenSeconds = -1;
         int seenCountdown = 0;
+        // What the next-switch line shows now.
+        int shownCountdown = 0;
+        QString shownName;
     };
 
     static int index(int receiver) { return receiver == 2 ? 1 : 0; }
     const QTimer &switchTimer(int receiver) const { return receiver == 2 ? Timer2 : Timer1; }
     QTimer &switchTimer(int receiver) { return receiver == 2 ? Timer2 : Timer1; }
 
-    void scheduleNextTick();
+    void keepInStep();
     void takeTime();
     void Receiver2();
     void countDown(int receiver);
@@ -85,7 +89,10 @@ private:
     ReceiverLink &m_link;
     PortInputs m_inputs;
     std::array<ReceiverState, 2> m_receivers;
-    double m_now = 0;    // seconds since midnight of this tick, with fraction
+    QDateTime m_moment;  // the time this part of the tick works with
+    double m_now = 0;    // seconds since midnight, with fraction
     int m_whole = 0;     // the same, in whole seconds
     QDate m_today;
+    QDateTime m_clockShown; // the second the clock line shows
+    QDateTime m_tickBegan;
 };
