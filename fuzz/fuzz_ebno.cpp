@@ -98,6 +98,22 @@ void checkNumber(const QByteArray &bytes)
     FUZZ_CHECK(bits[0] == 7 && bits[1] == 7 && bits[2] == 7 && bits[5] == 7 && bits[6] == 7 && bits[7] == 7);
 }
 
+// A value the receiver prints right-aligned at the end of its twelfth line,
+// far from the label, is logged exactly as printed.
+void checkPrintedValue(const QByteArray &bytes)
+{
+    QByteArray printed;
+    for (const char c : bytes.left(8)) {
+        if (c != '\r' && c != '\n' && c != ' ')
+            printed += c;
+    }
+    if (printed.isEmpty())
+        return;
+    const QByteArray answer = QByteArray("line\r\n").repeated(11) + "Eb/No (dB)     :" + QByteArray(12, ' ')
+        + printed.rightJustified(8) + "\r\nFrame sync     : Locked\r\n>";
+    FUZZ_CHECK(EbNoValue(answer) == Codec::fromWindows1252(printed));
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
@@ -111,6 +127,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray bytes = FuzzSupport::bytesOf(data, size);
     checkValue(bytes);
     checkNumber(bytes);
+    checkPrintedValue(bytes);
     // The same answer behind twelve short lines, so the fuzzer's text lands
     // where the value is taken from.
     checkValue(QByteArray("line\r\n").repeated(11) + bytes);
