@@ -106,6 +106,7 @@ void SwitchEngine::tick()
 {
     takeTime();
     m_tickBegan = m_moment;
+    m_talked = false;
     const QDateTime now = m_moment;
 
     if (m_station.settings.RemoteControlOn) {
@@ -114,9 +115,10 @@ void SwitchEngine::tick()
     }
     remoteStartOff(1);
     // The texts change once a second; they are made and shown only then.
-    const QDateTime second = now.addMSecs(-now.time().msec());
-    if (second != m_clockShown) {
-        m_clockShown = second;
+    const int second = now.time().msecsSinceStartOfDay() / 1000;
+    if (second != m_clockShownSecond || now.date() != m_clockShownDate) {
+        m_clockShownSecond = second;
+        m_clockShownDate = now.date();
         static const QLocale english(QLocale::English);
         Q_EMIT clockTextChanged(english.toString(now, QStringLiteral("dddd  MM/dd/yyyy  HH:mm:ss")));
     }
@@ -126,7 +128,9 @@ void SwitchEngine::tick()
     ebNoSlot(1);
 
     if (m_station.settings.TwoReceivers == 1) {
-        takeTime();
+        // A reading of receiver 1 lets up to a second and a half pass.
+        if (m_talked)
+            takeTime();
         Receiver2();
     }
 
@@ -275,6 +279,7 @@ void SwitchEngine::ebNoSlot(int receiver)
         return;
     m_link.ReadEbNo(m_station.settings.receiverPort(receiver), receiver == 2 ? QStringLiteral("R2") : QStringLiteral("R1"));
     s.EbNoDone = 1;
+    m_talked = true;
 }
 
 void SwitchEngine::switchCycle(int receiver)

@@ -93,6 +93,10 @@ private:
     double m_now = 0;    // seconds since midnight, with fraction
     int m_whole = 0;     // the same, in whole seconds
     QDate m_today;
-    QDateTime m_clockShown; // the second the clock line shows
+    // The second the clock line shows.
+    QDate m_clockShownDate;
+    int m_clockShownSecond = -1;
+    // This tick talked to a receiver, so time has passed since takeTime().
+    bool m_talked = false;
     QDateTime m_tickBegan;
 };

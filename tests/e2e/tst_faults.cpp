@@ -1,5 +1,6 @@
 #include "platform/codec.h"
 #include "processes.h"
+#include "schedules.h"
 #include "schedule/schedulerecord.h"
 
 #include <QDir>
@@ -49,17 +50,9 @@ const QStringList kDataFiles = {QStringLiteral("SwitchList.dat"), QStringLiteral
 
 QByteArray schedule(const QString &name, int day, const QString &time)
 {
-    ScheduleRecord r;
-    r.PgmName = name;
-    r.SatLen = QStringLiteral("05:30");
-    r.SatLang = QStringLiteral("ENG");
-    r.SatPort = QStringLiteral("2");
-    r.SatRoute = QStringLiteral("2");
-    r.SatAtt = QStringLiteral("7");
-    r.RemoteStart = 1;
-    r.Receiver = 1;
+    ScheduleRecord r = stereoEnglish(name);
     r.SwitchTime[day] = time;
-    return Codec::toWindows1252(BuildScheduleRecord(r));
+    return recordBytes(r);
 }
 
 // Switched at 12:00:24: armed at the faked start, sent twice before the Eb/No

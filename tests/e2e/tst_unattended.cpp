@@ -1,5 +1,6 @@
 #include "platform/codec.h"
 #include "processes.h"
+#include "schedules.h"
 #include "schedule/schedulerecord.h"
 
 #include <QElapsedTimer>
@@ -9,17 +10,9 @@ namespace {
 
 QByteArray scheduleFile(const QString &name, int remoteStart, int receiver, const QString &mondayTime)
 {
-    ScheduleRecord r;
-    r.PgmName = name;
-    r.SatLen = QStringLiteral("05:30");
-    r.SatLang = QStringLiteral("ENG");
-    r.SatPort = QStringLiteral("2");
-    r.SatRoute = QStringLiteral("2");
-    r.SatAtt = QStringLiteral("7");
-    r.RemoteStart = remoteStart;
-    r.Receiver = receiver;
+    ScheduleRecord r = stereoEnglish(name, receiver, remoteStart);
     r.SwitchTime[1] = mondayTime;
-    return Codec::toWindows1252(BuildScheduleRecord(r));
+    return recordBytes(r);
 }
 
 // Waits in real time, watching the parallel port's data byte change.

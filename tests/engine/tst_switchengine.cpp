@@ -3,6 +3,7 @@
 #include "fakereceivers.h"
 #include "platform/parallelport.h"
 #include "receiver/receiverlink.h"
+#include "schedules.h"
 #include "testdata.h"
 
 #include <QtTest>
@@ -60,15 +61,7 @@ public:
     void addSchedule(const QString &name, int receiver, int remoteStart, const QString &length,
                      const std::array<QString, 7> &times)
     {
-        ScheduleRecord r;
-        r.PgmName = name;
-        r.SatLen = length;
-        r.SatLang = QStringLiteral("ENG");
-        r.SatPort = QStringLiteral("2");
-        r.SatRoute = QStringLiteral("2");
-        r.SatAtt = QStringLiteral("7");
-        r.RemoteStart = remoteStart;
-        r.Receiver = receiver;
+        ScheduleRecord r = stereoEnglish(name, receiver, remoteStart, length);
         r.SwitchTime = times;
         QVERIFY(station.store().WriteScheduleRecord(station.store().recordCount() + 1, BuildScheduleRecord(r)));
     }
