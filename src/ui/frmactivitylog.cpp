@@ -4,6 +4,7 @@
 #include "engine/station.h"
 #include "fonts.h"
 #include "frmerror.h"
+#include "logdaylist.h"
 #include "platform/errorreport.h"
 #include "twips.h"
 
@@ -106,21 +107,14 @@ void frmActivityLog::loadDayList()
     }
     setWindowTitle(isEbNo() ? QStringLiteral("Load EbNo Log") : QStringLiteral("Load Activity Log"));
 
-    const LogDayListing listing = ListLogDays(m_logKind);
-    if (!listing.error.isEmpty()) {
-        ShowErrorMessage(listing.error);
-        return;
-    }
-    lstDate->addItems(listing.entries);
-    lstDate->scrollToTop();
-    lstDate->setCurrentRow(0);
+    LogDayList::fillDays(lstDate, m_logKind);
     Option1->setChecked(true);
 }
 
 void frmActivityLog::toggleDay()
 {
     // Nothing to load: no log of this kind, or the folder could not be read.
-    if (lstDate->count() == 0 || lstDate->item(0)->text() == kNoLogs || !lstDate->currentItem())
+    if (!LogDayList::hasDayToLoad(lstDate))
         return;
     mnuPrint->setEnabled(true);
 
@@ -140,17 +134,9 @@ void frmActivityLog::toggleDay()
     Option2->hide();
     lstDate->hide();
     setWindowTitle((isEbNo() ? QStringLiteral("EbNo Log for ") : QStringLiteral("Activity Log for ")) + LogDateText);
-    lstActivityLog->clear();
-    lstActivityLog->show();
     m_state = ViewState::Showing;
-
-    const LogDayLines day =
-        LoadLogDay(m_logKind, LogDateText, Option2->isChecked() ? LogOrder::ByEvent : LogOrder::ByTime);
-    if (!day.error.isEmpty()) {
-        ShowErrorMessage(day.error);
-        return;
-    }
-    lstActivityLog->addItems(day.lines);
+    LogDayList::showDay(lstActivityLog, m_logKind, LogDateText,
+                        Option2->isChecked() ? LogOrder::ByEvent : LogOrder::ByTime);
 }
 
 void frmActivityLog::printShownLog()

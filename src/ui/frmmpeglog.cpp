@@ -3,6 +3,7 @@
 #include "engine/logviews.h"
 #include "fonts.h"
 #include "frmerror.h"
+#include "logdaylist.h"
 #include "platform/errorreport.h"
 #include "twips.h"
 
@@ -52,20 +53,13 @@ frmMPEGLog::frmMPEGLog(Station &station, QWidget *parent) : QWidget(parent, Qt::
 
 void frmMPEGLog::loadDayList()
 {
-    const LogDayListing listing = ListLogDays(kMpegKind);
-    if (!listing.error.isEmpty()) {
-        ShowErrorMessage(listing.error);
-        return;
-    }
-    lstDate->addItems(listing.entries);
-    lstDate->scrollToTop();
-    lstDate->setCurrentRow(0);
+    LogDayList::fillDays(lstDate, kMpegKind);
 }
 
 void frmMPEGLog::toggleDay()
 {
     // Nothing to load: no MPEG log, or the folder could not be read.
-    if (lstDate->count() == 0 || lstDate->item(0)->text() == kNoLogs || !lstDate->currentItem())
+    if (!LogDayList::hasDayToLoad(lstDate))
         return;
 
     if (m_state == ViewState::Showing) {
@@ -79,16 +73,8 @@ void frmMPEGLog::toggleDay()
     LogDateText = lstDate->currentItem()->text();
     lstDate->hide();
     setWindowTitle(LogDateText + QStringLiteral(" MPEG Log"));
-    lstActivityLog->clear();
-    lstActivityLog->show();
     m_state = ViewState::Showing;
-
-    const LogDayLines day = LoadLogDay(kMpegKind, LogDateText, LogOrder::ByTime);
-    if (!day.error.isEmpty()) {
-        ShowErrorMessage(day.error);
-        return;
-    }
-    lstActivityLog->addItems(day.lines);
+    LogDayList::showDay(lstActivityLog, kMpegKind, LogDateText, LogOrder::ByTime);
 }
 
 void frmMPEGLog::changeEvent(QEvent *event)
