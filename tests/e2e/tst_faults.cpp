@@ -172,7 +172,7 @@ private Q_SLOTS:
 
 void tst_Faults::initTestCase()
 {
-    if (QStandardPaths::findExecutable(QStringLiteral("faketime")).isEmpty())
+    if (ProgramRun::fakeTimeLibrary().isEmpty())
         QFAIL("faketime is needed: make deps installs it");
     if (QByteArray(KP_SIM_BINARY).isEmpty())
         QFAIL("the receiver simulator is not built");

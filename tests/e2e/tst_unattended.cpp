@@ -51,7 +51,7 @@ private Q_SLOTS:
 
 void tst_Unattended::initTestCase()
 {
-    if (QStandardPaths::findExecutable(QStringLiteral("faketime")).isEmpty())
+    if (ProgramRun::fakeTimeLibrary().isEmpty())
         QFAIL("faketime is needed: make deps installs it");
 }
 

@@ -107,6 +107,17 @@ QProcessEnvironment ProgramRun::environment() const
     return env;
 }
 
+QString ProgramRun::fakeTimeLibrary()
+{
+    for (const char *path : {"/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1",
+                             "/usr/lib/aarch64-linux-gnu/faketime/libfaketime.so.1",
+                             "/usr/lib/faketime/libfaketime.so.1"}) {
+        if (QFile::exists(QLatin1String(path)))
+            return QLatin1String(path);
+    }
+    return {};
+}
+
 bool ProgramRun::start(const QProcessEnvironment &extra, const QString &fakeStart)
 {
     QProcessEnvironment env = environment();
@@ -116,10 +127,14 @@ bool ProgramRun::start(const QProcessEnvironment &extra, const QString &fakeStar
     if (fakeStart.isEmpty()) {
         arguments << QStringLiteral(KP_BINARY);
     } else {
+        // The faked clock is preloaded into the program itself: the faketime
+        // command would run it as a child of its own, which outlives a
+        // terminate sent to the command.
+        env.insert(QStringLiteral("LD_PRELOAD"), fakeTimeLibrary());
+        env.insert(QStringLiteral("FAKETIME"), QLatin1Char('@') + fakeStart);
         // Timers run on the monotonic clock, which stays real.
         env.insert(QStringLiteral("FAKETIME_DONT_FAKE_MONOTONIC"), QStringLiteral("1"));
-        arguments << QStringLiteral("faketime") << QStringLiteral("-f") << QLatin1Char('@') + fakeStart
-                  << QStringLiteral(KP_BINARY);
+        arguments << QStringLiteral(KP_BINARY);
     }
     arguments = m_launcher + arguments;
     m_process.setProgram(arguments.takeFirst());

@@ -44,7 +44,10 @@ public:
     void setStatus(quint8 status) const;
     quint8 dataByte() const;
 
-    // Starts the program; fakeStart like "2027-12-06 11:59:42" runs it under faketime.
+    // The libfaketime library, empty when faketime is not installed.
+    static QString fakeTimeLibrary();
+    // Starts the program; fakeStart like "2027-12-06 11:59:42" runs it on a
+    // faked clock that starts then.
     bool start(const QProcessEnvironment &extra, const QString &fakeStart = {});
     bool waitForExit(int ms);
     int exitCode() const { return m_process.exitCode(); }
