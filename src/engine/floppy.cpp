@@ -33,36 +33,11 @@ bool fail(QString *error, int err)
     return false;
 }
 
-bool readFile(const QString &path, QByteArray &bytes, QString *error)
-{
-    const QByteArray native = path.toLocal8Bit();
-    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return fail(error, errno);
-    bytes.clear();
-    char buffer[16384];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n == 0)
-            break;
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            const int err = errno;
-            ::close(fd);
-            return fail(error, err);
-        }
-        bytes.append(buffer, n);
-    }
-    ::close(fd);
-    return true;
-}
-
 QByteArray fileBytesOrEmpty(const char *path)
 {
     QByteArray bytes;
     QString ignored;
-    readFile(QString::fromLatin1(path), bytes, &ignored);
+    FileRead::whole(QString::fromLatin1(path), bytes, &ignored);
     return bytes;
 }
 
@@ -149,7 +124,7 @@ bool saveSteps(Station &station, const FloppyProgress &progress, QString *error)
     // A byte-for-byte copy keeps every line, the final empty one included,
     // and every line end exactly as the PC's file has it.
     QByteArray sources;
-    if (!readFile(Paths::dataFile(kSourceName), sources, error))
+    if (!FileRead::whole(Paths::dataFile(kSourceName), sources, error))
         return false;
     if (!FileWrite::replace(floppyFile(kSourceName), sources, error))
         return false;
@@ -182,7 +157,7 @@ bool LoadSchedules(Station &station)
 {
     QString error;
     QByteArray floppy;
-    if (!checkFloppy(&error) || !readFile(floppyFile(kScheduleName), floppy, &error)) {
+    if (!checkFloppy(&error) || !FileRead::whole(floppyFile(kScheduleName), floppy, &error)) {
         ShowErrorMessage(error);
         return false;
     }
@@ -196,7 +171,7 @@ bool LoadSchedules(Station &station)
         ShowErrorMessage(errnoReportText(EBADF));
         return false;
     }
-    if (!readFile(path, local, &error)) {
+    if (!FileRead::whole(path, local, &error)) {
         ShowErrorMessage(error);
         return false;
     }
@@ -216,7 +191,7 @@ bool LoadSourceCodes()
 {
     QString error;
     QByteArray sources;
-    if (!checkFloppy(&error) || !readFile(floppyFile(kSourceName), sources, &error)
+    if (!checkFloppy(&error) || !FileRead::whole(floppyFile(kSourceName), sources, &error)
         || !FileWrite::replace(Paths::dataFile(kSourceName), sources, &error)) {
         ShowErrorMessage(error);
         return false;

@@ -72,3 +72,28 @@ bool FileWrite::ensureExists(const QString &path, QString *error)
     ::close(fd);
     return true;
 }
+
+bool FileRead::whole(const QString &path, QByteArray &bytes, QString *error)
+{
+    const QByteArray native = path.toLocal8Bit();
+    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return fail(error, errno);
+    bytes.clear();
+    char buffer[16384];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n == 0)
+            break;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            const int err = errno;
+            ::close(fd);
+            return fail(error, err);
+        }
+        bytes.append(buffer, n);
+    }
+    ::close(fd);
+    return true;
+}

@@ -13,3 +13,8 @@ bool replace(const QString &path, const QByteArray &bytes, QString *error);
 // Creates an empty file when none exists.
 bool ensureExists(const QString &path, QString *error);
 }
+
+// Reading a whole file, with the system's reason on failure.
+namespace FileRead {
+bool whole(const QString &path, QByteArray &bytes, QString *error);
+}

@@ -3,7 +3,6 @@
 #include "platform/codec.h"
 #include "platform/filewrite.h"
 
-#include <QFile>
 
 namespace {
 
@@ -48,14 +47,7 @@ bool readWholeFile(const QString &path, QByteArray &bytes, QString *error)
 {
     if (!FileWrite::ensureExists(path, error))
         return false;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    bytes = file.readAll();
-    return true;
+    return FileRead::whole(path, bytes, error);
 }
 
 } // namespace
@@ -129,11 +121,11 @@ bool SettingsFiles::WriteSettingsFiles(const QString &folder, const StationSetti
                                        int records)
 {
     const QString settingsPath = folder + QLatin1Char('/') + kSettingsName;
+    // An older file's bytes beyond the records written are kept; a missing
+    // one is simply new.
     QByteArray bytes;
-    QFile old(settingsPath);
-    if (old.open(QIODevice::ReadOnly))
-        bytes = old.readAll();
-    old.close();
+    QString ignored;
+    FileRead::whole(settingsPath, bytes, &ignored);
     const QByteArray written = SettingsFormat::settingsBytes(settings, records);
     if (bytes.size() < written.size())
         bytes.resize(written.size());
