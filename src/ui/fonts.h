@@ -10,8 +10,8 @@ inline void installFontSubstitutes()
     QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
                                {QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Liberation Sans"),
                                 QStringLiteral("Arial")});
-    QFont::insertSubstitutions(QStringLiteral("Courier New"),
-                               {QStringLiteral("Liberation Mono"), QStringLiteral("Cousine")});
+    for (const QString &fixed : {QStringLiteral("Courier New"), QStringLiteral("Courier")})
+        QFont::insertSubstitutions(fixed, {QStringLiteral("Liberation Mono"), QStringLiteral("Cousine")});
 }
 
 // The station's fonts by their family names, with a style hint so that the
@@ -23,6 +23,14 @@ inline QFont courierNew(qreal points = 9.75, bool bold = false)
     font.setFixedPitch(true);
     font.setPointSizeF(points);
     font.setBold(bold);
+    return font;
+}
+
+// "Courier", the older fixed-pitch face some lists name.
+inline QFont courier(qreal points)
+{
+    QFont font = courierNew(points);
+    font.setFamily(QStringLiteral("Courier"));
     return font;
 }
 

@@ -14,18 +14,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-namespace {
-
-// The log lines keep their columns in a fixed-pitch face.
-QFont courier(qreal points)
-{
-    QFont font = courierNew(points);
-    font.setFamily(QStringLiteral("Courier"));
-    return font;
-}
-
-} // namespace
-
 frmActivityLog::frmActivityLog(Station &station, QWidget *parent)
     : QMainWindow(parent), m_station(station), m_logKind(station.LogKind)
 {

@@ -15,12 +15,10 @@ frmWeeklySchedule::frmWeeklySchedule(Station &station, QWidget *parent)
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(twips(5400), twips(6360));
 
-    QFont courier = courierNew(9.75);
-    courier.setFamily(QStringLiteral("Courier"));
     lstWeeklySchedule = new QListWidget(this);
     lstWeeklySchedule->setObjectName(QStringLiteral("lstWeeklySchedule"));
     lstWeeklySchedule->setGeometry(twipsRect(240, 240, 4920, 5280));
-    lstWeeklySchedule->setFont(courier);
+    lstWeeklySchedule->setFont(courier(9.75));
     lstWeeklySchedule->setUniformItemSizes(true);
 
     cmdClose = new QPushButton(QStringLiteral("&Close"), this);
