@@ -66,7 +66,8 @@ void frmActivityLog::buildControls()
     lstActivityLog->setObjectName(QStringLiteral("lstActivityLog"));
     lstActivityLog->setGeometry(twipsRect(240, 480, 6735, 2400));
     lstActivityLog->setFont(courier(9.75));
-    lstActivityLog->setUniformItemSizes(true);
+    // A line longer than the list scrolls rather than losing its end.
+    lstActivityLog->setTextElideMode(Qt::ElideNone);
     lstActivityLog->hide();
 
     mnuFiles = menuBar()->addMenu(QStringLiteral("Files"));

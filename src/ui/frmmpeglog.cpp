@@ -41,7 +41,8 @@ frmMPEGLog::frmMPEGLog(Station &station, QWidget *parent) : QWidget(parent, Qt::
     lstActivityLog = new QListWidget(this);
     lstActivityLog->setObjectName(QStringLiteral("lstActivityLog"));
     lstActivityLog->setGeometry(twipsRect(120, 240, 7455, 4155));
-    lstActivityLog->setUniformItemSizes(true);
+    // A line longer than the list scrolls rather than losing its end.
+    lstActivityLog->setTextElideMode(Qt::ElideNone);
     lstActivityLog->hide();
 
     connect(cmdOk, &QPushButton::clicked, this, &frmMPEGLog::toggleDay);

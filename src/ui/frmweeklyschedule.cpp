@@ -20,6 +20,7 @@ frmWeeklySchedule::frmWeeklySchedule(Station &station, QWidget *parent)
     lstWeeklySchedule->setGeometry(twipsRect(240, 240, 4920, 5280));
     lstWeeklySchedule->setFont(courier(9.75));
     lstWeeklySchedule->setUniformItemSizes(true);
+    lstWeeklySchedule->setTextElideMode(Qt::ElideNone);
 
     cmdClose = new QPushButton(QStringLiteral("&Close"), this);
     cmdClose->setObjectName(QStringLiteral("cmdClose"));
