@@ -7,14 +7,6 @@ QString field(const QString &record, int position, int width)
     return record.mid(position - 1, width).leftJustified(width, QLatin1Char(' '), true);
 }
 
-QString withoutLeadingSpaces(const QString &text)
-{
-    qsizetype i = 0;
-    while (i < text.size() && text.at(i) == QLatin1Char(' '))
-        ++i;
-    return text.mid(i);
-}
-
 // Writes only as many characters as the value has, never more than the width.
 void overlay(QString &record, int position, int width, const QString &value)
 {
@@ -28,6 +20,33 @@ QString digitText(int value)
 }
 
 } // namespace
+
+QString withoutLeadingSpaces(const QString &text)
+{
+    qsizetype i = 0;
+    while (i < text.size() && text.at(i) == QLatin1Char(' '))
+        ++i;
+    return text.mid(i);
+}
+
+QString withoutPadding(const QString &field)
+{
+    qsizetype end = field.size();
+    while (end > 0 && field.at(end - 1) == QLatin1Char(' '))
+        --end;
+    return field.left(end);
+}
+
+int leadingNumber(const QString &text)
+{
+    int value = 0;
+    qsizetype i = 0;
+    while (i < text.size() && text.at(i) == QLatin1Char(' '))
+        ++i;
+    for (; i < text.size() && text.at(i) >= QLatin1Char('0') && text.at(i) <= QLatin1Char('9'); ++i)
+        value = value * 10 + (text.at(i).unicode() - '0');
+    return value;
+}
 
 QString fixedWidth(const QString &text, int width)
 {

@@ -36,3 +36,9 @@ QString FreshScheduleRecord();
 QString fixedWidth(const QString &text, int width);
 // The numeric value of a one-character field: the digit, or 0.
 int digitValue(QChar c);
+// The value of a numeric field such as the attenuation: leading spaces
+// skipped, then the digits up to the first non-digit; 0 for none.
+int leadingNumber(const QString &text);
+QString withoutLeadingSpaces(const QString &text);
+// A field without the trailing spaces that only pad it to its width.
+QString withoutPadding(const QString &field);

@@ -1,6 +1,6 @@
 #include "frmschedule.h"
 
-#include "engine/station.h"
+#include "station/station.h"
 #include "fonts.h"
 #include "frmdialog1.h"
 #include "frmerror.h"
@@ -9,6 +9,7 @@
 #include "platform/paths.h"
 #include "receiver/sourcecodes.h"
 #include "schedule/schedulerecord.h"
+#include "controls.h"
 #include "twips.h"
 
 #include <QComboBox>
@@ -34,82 +35,18 @@ int rowTop(int row)
     return kRowTop + row * kRowStep;
 }
 
-QLabel *makeLabel(QWidget *parent, const char *name, const QString &caption, const QRect &geometry)
-{
-    auto *label = new QLabel(caption, parent);
-    label->setObjectName(QLatin1String(name));
-    label->setGeometry(geometry);
-    return label;
-}
-
 QPushButton *makeButton(QWidget *parent, const char *name, const QString &caption, const QRect &geometry)
 {
-    auto *button = new QPushButton(caption, parent);
-    button->setObjectName(QLatin1String(name));
-    button->setGeometry(geometry);
+    QPushButton *button = named(new QPushButton(caption, parent), name, geometry);
     button->setAutoDefault(false);
     return button;
 }
 
-QComboBox *makeDropDown(QWidget *parent, const char *name, const QString &tip, const QRect &geometry)
-{
-    auto *box = new QComboBox(parent);
-    box->setObjectName(QLatin1String(name));
-    box->setToolTip(tip);
-    box->setGeometry(geometry);
-    return box;
-}
-
 QLineEdit *makeTextBox(QWidget *parent, const char *name, int maxLength, const QString &tip, const QRect &geometry)
 {
-    auto *box = new QLineEdit(parent);
-    box->setObjectName(QLatin1String(name));
+    QLineEdit *box = named(new QLineEdit(parent), name, geometry, tip);
     box->setMaxLength(maxLength);
-    box->setToolTip(tip);
-    box->setGeometry(geometry);
     return box;
-}
-
-QRadioButton *makeOption(QWidget *parent, const char *name, const QString &caption, const QString &tip,
-                         const QRect &geometry)
-{
-    auto *option = new QRadioButton(caption, parent);
-    option->setObjectName(QLatin1String(name));
-    option->setToolTip(tip);
-    option->setGeometry(geometry);
-    return option;
-}
-
-// Trailing spaces only pad the record's fixed-width fields. A box full of
-// them would refuse every typed character, and storing the box pads again,
-// so the record comes out the same.
-QString withoutPadding(const QString &field)
-{
-    qsizetype end = field.size();
-    while (end > 0 && field.at(end - 1) == QLatin1Char(' '))
-        --end;
-    return field.left(end);
-}
-
-QString withoutLeadingSpaces(const QString &field)
-{
-    qsizetype start = 0;
-    while (start < field.size() && field.at(start) == QLatin1Char(' '))
-        ++start;
-    return field.mid(start);
-}
-
-// The value of a numeric text as the record gives it: leading spaces
-// skipped, then the digits up to the first non-digit; 0 for none.
-int leadingNumber(const QString &text)
-{
-    int value = 0;
-    qsizetype i = 0;
-    while (i < text.size() && text.at(i) == QLatin1Char(' '))
-        ++i;
-    for (; i < text.size() && text.at(i) >= QLatin1Char('0') && text.at(i) <= QLatin1Char('9'); ++i)
-        value = value * 10 + (text.at(i).unicode() - '0');
-    return value;
 }
 
 void selectItem(QComboBox *box, int index)
@@ -152,11 +89,11 @@ void frmSchedule::buildControls()
     cmdScheduleClose =
         makeButton(area, "cmdScheduleClose", QStringLiteral("&Close"), twipsRect(7905, 4440, 1275, 435));
 
-    lblScheduleNo = makeLabel(area, "lblScheduleNo", QString(), twipsRect(kLabelLeft, 120, 1815, 315));
+    lblScheduleNo = named(new QLabel(QString(), area), "lblScheduleNo", twipsRect(kLabelLeft, 120, 1815, 315));
     lblScheduleNo->setFont(msSansSerif(9.75, true));
 
     const auto fieldLabel = [&](const char *name, const QString &caption, int row) {
-        return makeLabel(area, name, caption, twipsRect(kLabelLeft, rowTop(row) + 30, 1215, 255));
+        return named(new QLabel(caption, area), name, twipsRect(kLabelLeft, rowTop(row) + 30, 1215, 255));
     };
     lblPgmName = fieldLabel("lblPgmName", QStringLiteral("Program Name"), 0);
     txtPgmName = makeTextBox(area, "txtPgmName", 25, QStringLiteral("Enter the Name of the Program"),
@@ -167,10 +104,9 @@ void frmSchedule::buildControls()
                                            "Feature.  Format must be MM:SS"),
                             twipsRect(kFieldLeft, rowTop(1), 855, 315));
     lblPgmLang = fieldLabel("lblPgmLang", QStringLiteral("Source"), 2);
-    cboSatLang = makeDropDown(area, "cboSatLang",
-                              QStringLiteral("Chose the Source Code of the Program.  New Source Codes may be added "
-                                             "by Clicking on ProgramSourceCodes"),
-                              twipsRect(kFieldLeft, rowTop(2), 975, 345));
+    cboSatLang = named(new QComboBox(area), "cboSatLang", twipsRect(kFieldLeft, rowTop(2), 975, 345),
+                       QStringLiteral("Chose the Source Code of the Program.  New Source Codes may be added "
+                                      "by Clicking on ProgramSourceCodes"));
     cboSatLang->setEditable(true);
     cboSatLang->setInsertPolicy(QComboBox::NoInsert);
     // Typing a code must not be completed from the list behind the
@@ -179,35 +115,34 @@ void frmSchedule::buildControls()
     // A fourth character is refused; Backspace and Delete still work.
     cboSatLang->lineEdit()->setMaxLength(SourceCodes::kMaxLength);
     lblPgmPort = fieldLabel("lblPgmPort", QStringLiteral("Unity Port"), 3);
-    cboSatPort = makeDropDown(area, "cboSatPort", QStringLiteral("Unity audio port"),
-                              twipsRect(kFieldLeft, rowTop(3), 855, 345));
+    cboSatPort = named(new QComboBox(area), "cboSatPort", twipsRect(kFieldLeft, rowTop(3), 855, 345),
+                       QStringLiteral("Unity audio port"));
     lblPgmRoute = fieldLabel("lblPgmRoute", QStringLiteral("Route"), 4);
-    cboSatRoute = makeDropDown(area, "cboSatRoute", QStringLiteral("Audio Format"),
-                               twipsRect(kFieldLeft, rowTop(4), 1455, 345));
+    cboSatRoute = named(new QComboBox(area), "cboSatRoute", twipsRect(kFieldLeft, rowTop(4), 1455, 345),
+                        QStringLiteral("Audio Format"));
     lblPgmAtt = fieldLabel("lblPgmAtt", QStringLiteral("Attenuation"), 5);
-    cboSatAtt = makeDropDown(area, "cboSatAtt", QStringLiteral("Audio attenuation"),
-                             twipsRect(kFieldLeft, rowTop(5), 855, 345));
+    cboSatAtt = named(new QComboBox(area), "cboSatAtt", twipsRect(kFieldLeft, rowTop(5), 855, 345),
+                      QStringLiteral("Audio attenuation"));
     lblReceiver = fieldLabel("lblReceiver", QStringLiteral("Receiver"), 6);
-    cboReceiver = makeDropDown(area, "cboReceiver", QStringLiteral("When using two receivers, select receiver"),
-                               twipsRect(kFieldLeft, rowTop(6), 855, 345));
+    cboReceiver = named(new QComboBox(area), "cboReceiver", twipsRect(kFieldLeft, rowTop(6), 855, 345),
+                        QStringLiteral("When using two receivers, select receiver"));
 
-    lblRemote = makeLabel(area, "lblRemote", QStringLiteral("Remote Start"), twipsRect(kLabelLeft, 3540, 1815, 255));
-    Option1 = makeOption(area, "Option1", QStringLiteral("No"),
-                         QStringLiteral("Do not issue a remote start command for this schedule"),
-                         twipsRect(kLabelLeft, 3840, 855, 315));
-    Option2 = makeOption(area, "Option2", QStringLiteral("Momentary "),
-                         QStringLiteral("Issue a Momentary Start command for this schedule"),
-                         twipsRect(4260, 3840, 1395, 315));
-    Option3 = makeOption(area, "Option3", QStringLiteral("Holding"),
-                         QStringLiteral("Issue a Start and Hold command for this schedule.  Command will stop at "
-                                        "the end of the Program Length.  Be sure program length is entered as MM:SS"),
-                         twipsRect(5700, 3840, 1215, 315));
+    lblRemote =
+        named(new QLabel(QStringLiteral("Remote Start"), area), "lblRemote", twipsRect(kLabelLeft, 3540, 1815, 255));
+    Option1 = named(new QRadioButton(QStringLiteral("No"), area), "Option1", twipsRect(kLabelLeft, 3840, 855, 315),
+                    QStringLiteral("Do not issue a remote start command for this schedule"));
+    Option2 = named(new QRadioButton(QStringLiteral("Momentary "), area), "Option2", twipsRect(4260, 3840, 1395, 315),
+                    QStringLiteral("Issue a Momentary Start command for this schedule"));
+    Option3 = named(new QRadioButton(QStringLiteral("Holding"), area), "Option3", twipsRect(5700, 3840, 1215, 315),
+                    QStringLiteral("Issue a Start and Hold command for this schedule.  Command will stop at "
+                                   "the end of the Program Length.  Be sure program length is entered as MM:SS"));
 
-    Label1 = makeLabel(area, "Label1", QStringLiteral("Time to Switch "), twipsRect(kDayLabelLeft, 150, 1500, 255));
+    Label1 = named(new QLabel(QStringLiteral("Time to Switch "), area), "Label1",
+                   twipsRect(kDayLabelLeft, 150, 1500, 255));
     static const char *const dayLabelNames[7] = {"lblSun", "lblMon", "lblTue", "lblWed", "lblThu", "lblFri", "lblSat"};
     for (int d = 0; d < 7; ++d) {
-        m_dayLabels[d] = makeLabel(area, dayLabelNames[d], DayNames().at(d + 1).left(3),
-                                   twipsRect(kDayLabelLeft, rowTop(d) + 30, 480, 255));
+        m_dayLabels[d] = named(new QLabel(DayNames().at(d + 1).left(3), area), dayLabelNames[d],
+                               twipsRect(kDayLabelLeft, rowTop(d) + 30, 480, 255));
         txtSwitchTime[d] = makeTextBox(area, "txtSwitchTime", 8, QStringLiteral("Time program will start"),
                                        twipsRect(kDayBoxLeft, rowTop(d), 960, 315));
         txtSwitchTime[d]->setProperty("index", d);

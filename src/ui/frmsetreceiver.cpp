@@ -2,9 +2,10 @@
 #include "windowfront.h"
 
 #include "frmdisplayreceiver.h"
+#include "controls.h"
 #include "twips.h"
 
-#include "engine/station.h"
+#include "station/station.h"
 #include "platform/errorreport.h"
 #include "platform/paths.h"
 #include "receiver/receiverlink.h"
@@ -33,10 +34,7 @@ QPointer<frmSetReceiver> &openWindow()
 
 QListWidget *makeList(QWidget *parent, const char *name, const QRect &geometry, const QString &toolTip)
 {
-    auto *list = new QListWidget(parent);
-    list->setObjectName(QLatin1String(name));
-    list->setGeometry(geometry);
-    list->setToolTip(toolTip);
+    QListWidget *list = named(new QListWidget(parent), name, geometry, toolTip);
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     return list;
 }

@@ -1,9 +1,10 @@
 #include "frmsetup.h"
 
-#include "engine/station.h"
+#include "station/station.h"
 #include "platform/errorreport.h"
 #include "platform/paths.h"
 #include "ui/fonts.h"
+#include "ui/controls.h"
 #include "ui/twips.h"
 
 #include <QCheckBox>
@@ -21,15 +22,6 @@ namespace {
 
 const QString kBaudTip =
     QStringLiteral("Serial Port Commincation Rate...Must be same as the Unity 4K....19200 is preferred");
-
-template <typename W> W *named(W *widget, const char *name, const QRect &geometry, const QString &tip = {})
-{
-    widget->setObjectName(QLatin1String(name));
-    widget->setGeometry(geometry);
-    if (!tip.isEmpty())
-        widget->setToolTip(tip);
-    return widget;
-}
 
 QGroupBox *makeFrame(QWidget *parent, const char *name, const QString &caption, const QRect &geometry)
 {
