@@ -4,7 +4,7 @@
 
 #include "app/mnumenu.h"
 #include "benchdata.h"
-#include "engine/station.h"
+#include "station/station.h"
 #include "engine/switchengine.h"
 #include "platform/clock.h"
 #include "platform/parallelport.h"

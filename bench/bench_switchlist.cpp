@@ -2,7 +2,7 @@
 // (6,993 entries), including the update of the list the main window shows,
 // and prints the median. Target: at most 5 ms, as it runs inside a 50 ms tick.
 
-#include "engine/station.h"
+#include "station/station.h"
 #include "platform/clock.h"
 #include "platform/parallelport.h"
 #include "ui/switchlistmodel.h"

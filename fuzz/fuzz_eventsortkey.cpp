@@ -4,7 +4,7 @@
 
 #include "fuzzsupport.h"
 
-#include "engine/logviews.h"
+#include "station/logviews.h"
 #include "platform/codec.h"
 
 #include <QDir>

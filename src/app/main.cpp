@@ -1,5 +1,5 @@
 #include "app/mnumenu.h"
-#include "engine/station.h"
+#include "station/station.h"
 #include "platform/clock.h"
 #include "platform/errorreport.h"
 #include "platform/parallelport.h"

@@ -1,9 +1,9 @@
 #include "mnumenu.h"
 
-#include "engine/station.h"
+#include "station/station.h"
 #include "engine/switchengine.h"
 #include "receiver/receiverlink.h"
-#include "engine/floppy.h"
+#include "station/floppy.h"
 #include "platform/clock.h"
 #include "platform/errorreport.h"
 #include "platform/parallelport.h"
@@ -23,6 +23,7 @@
 #include "ui/receiverstatusmenu.h"
 #include "ui/frmerror.h"
 #include "ui/switchlistmodel.h"
+#include "ui/controls.h"
 #include "ui/twips.h"
 #include "ui/windowfront.h"
 
@@ -40,10 +41,7 @@ namespace {
 
 QLabel *makeLabel(QWidget *parent, const char *name, const QRect &geometry, const QString &caption = {})
 {
-    auto *label = new QLabel(caption, parent);
-    label->setObjectName(QLatin1String(name));
-    label->setGeometry(geometry);
-    return label;
+    return named(new QLabel(caption, parent), name, geometry);
 }
 
 // A label keeps its place but grows to the right when the installed font

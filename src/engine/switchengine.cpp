@@ -1,8 +1,8 @@
 #include "switchengine.h"
 
-#include "engine/activitylog.h"
-#include "engine/station.h"
-#include "engine/switchlist.h"
+#include "station/activitylog.h"
+#include "station/station.h"
+#include "station/switchlist.h"
 #include "platform/clock.h"
 #include "receiver/receiverlink.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/portinputs.h"
+#include "station/portinputs.h"
 
 #include <QDate>
 #include <QDateTime>

@@ -1,6 +1,6 @@
 #include "receiverlink.h"
 
-#include "engine/station.h"
+#include "station/station.h"
 #include "platform/clock.h"
 #include "platform/errorreport.h"
 #include "platform/paths.h"

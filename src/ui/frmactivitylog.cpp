@@ -1,7 +1,7 @@
 #include "frmactivitylog.h"
 
-#include "engine/logprintout.h"
-#include "engine/station.h"
+#include "station/logprintout.h"
+#include "station/station.h"
 #include "fonts.h"
 #include "frmerror.h"
 #include "logdaylist.h"

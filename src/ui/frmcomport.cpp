@@ -5,7 +5,7 @@
 #include "frmrelay.h"
 #include "twips.h"
 
-#include "engine/station.h"
+#include "station/station.h"
 #include "receiver/relayconversation.h"
 
 #include <QCloseEvent>

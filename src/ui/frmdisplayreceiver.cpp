@@ -5,7 +5,7 @@
 #include "frmerror.h"
 #include "twips.h"
 
-#include "engine/station.h"
+#include "station/station.h"
 #include "platform/codec.h"
 #include "platform/errorreport.h"
 #include "platform/serialchannel.h"

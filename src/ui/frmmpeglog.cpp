@@ -1,6 +1,6 @@
 #include "frmmpeglog.h"
 
-#include "engine/logviews.h"
+#include "station/logviews.h"
 #include "fonts.h"
 #include "frmerror.h"
 #include "logdaylist.h"

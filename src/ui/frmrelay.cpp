@@ -4,7 +4,7 @@
 #include "fonts.h"
 #include "twips.h"
 
-#include "engine/station.h"
+#include "station/station.h"
 #include "platform/codec.h"
 #include "platform/errorreport.h"
 #include "platform/serialchannel.h"

@@ -1,7 +1,7 @@
 #include "frmscheduleconflicts.h"
 
 #include "fonts.h"
-#include "schedule/conflicts.h"
+#include "station/conflicts.h"
 #include "twips.h"
 
 #include <QListWidget>

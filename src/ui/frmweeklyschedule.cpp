@@ -1,6 +1,6 @@
 #include "frmweeklyschedule.h"
 
-#include "engine/station.h"
+#include "station/station.h"
 #include "fonts.h"
 #include "schedule/weeklyschedule.h"
 #include "twips.h"

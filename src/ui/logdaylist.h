@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/logviews.h"
+#include "station/logviews.h"
 
 class QListWidget;
 

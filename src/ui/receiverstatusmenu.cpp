@@ -4,7 +4,7 @@
 #include "frmdisplayreceiver.h"
 #include "frmrelay.h"
 
-#include "engine/station.h"
+#include "station/station.h"
 #include "receiver/relayconversation.h"
 #include "receiver/statusconversation.h"
 

@@ -1,6 +1,6 @@
 #include "switchlistmodel.h"
 
-#include "engine/station.h"
+#include "station/station.h"
 
 SwitchListModel::SwitchListModel(Station &station, int receiver, QObject *parent)
     : QAbstractListModel(parent), m_station(station), m_receiver(receiver)

@@ -1,6 +1,6 @@
 #include "testdata.h"
 
-#include "engine/station.h"
+#include "station/station.h"
 #include "platform/clock.h"
 #include "platform/parallelport.h"
 #include "platform/paths.h"

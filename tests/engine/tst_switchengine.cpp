@@ -1,4 +1,4 @@
-#include "engine/station.h"
+#include "station/station.h"
 #include "engine/switchengine.h"
 #include "fakereceivers.h"
 #include "platform/parallelport.h"

@@ -3,7 +3,7 @@
 #include "fakereceivers.h"
 #include "testdata.h"
 
-#include "engine/station.h"
+#include "station/station.h"
 #include "platform/clock.h"
 #include "platform/parallelport.h"
 #include "schedule/schedulerecord.h"

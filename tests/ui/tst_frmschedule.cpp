@@ -1,4 +1,4 @@
-#include "engine/station.h"
+#include "station/station.h"
 #include "platform/clock.h"
 #include "platform/errorreport.h"
 #include "platform/parallelport.h"

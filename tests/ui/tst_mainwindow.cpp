@@ -1,5 +1,5 @@
 #include "app/mnumenu.h"
-#include "engine/station.h"
+#include "station/station.h"
 #include "engine/switchengine.h"
 #include "platform/clock.h"
 #include "platform/parallelport.h"

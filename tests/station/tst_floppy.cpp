@@ -1,5 +1,5 @@
-#include "engine/floppy.h"
-#include "engine/station.h"
+#include "station/floppy.h"
+#include "station/station.h"
 #include "platform/clock.h"
 #include "platform/parallelport.h"
 #include "schedule/schedulerecord.h"

@@ -1,7 +1,7 @@
 #include "portinputs.h"
 
-#include "engine/station.h"
-#include "engine/switchlist.h"
+#include "station/station.h"
+#include "station/switchlist.h"
 #include "platform/clock.h"
 #include "platform/errorreport.h"
 #include "platform/parallelport.h"

@@ -1,4 +1,4 @@
-#include "engine/activitylog.h"
+#include "station/activitylog.h"
 #include "platform/paths.h"
 #include "settings/stationsettings.h"
 #include "testdata.h"

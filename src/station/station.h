@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/switchlist.h"
+#include "station/switchlist.h"
 #include "schedule/schedulestore.h"
 #include "platform/serialchannel.h"
 #include "settings/stationsettings.h"

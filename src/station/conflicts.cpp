@@ -1,6 +1,6 @@
 #include "conflicts.h"
 
-#include "engine/station.h"
+#include "station/station.h"
 
 namespace {
 constexpr int kMomentLength = 12;

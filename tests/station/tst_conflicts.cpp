@@ -1,5 +1,5 @@
-#include "engine/switchlist.h"
-#include "schedule/conflicts.h"
+#include "station/switchlist.h"
+#include "station/conflicts.h"
 #include "schedule/schedulestore.h"
 
 #include "testdata.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/switchlist.h"
+#include "station/switchlist.h"
 
 #include <QStringList>
 

@@ -1,6 +1,6 @@
 #include "station.h"
 
-#include "engine/activitylog.h"
+#include "station/activitylog.h"
 #include "platform/clock.h"
 #include "platform/errorreport.h"
 #include "platform/paths.h"

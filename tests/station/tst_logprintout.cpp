@@ -1,4 +1,4 @@
-#include "engine/logprintout.h"
+#include "station/logprintout.h"
 
 #include "testdata.h"
 

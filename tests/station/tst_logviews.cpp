@@ -1,4 +1,4 @@
-#include "engine/logviews.h"
+#include "station/logviews.h"
 
 #include "testdata.h"
 

@@ -1,6 +1,6 @@
 #include "floppy.h"
 
-#include "engine/station.h"
+#include "station/station.h"
 #include "platform/codec.h"
 #include "platform/errorreport.h"
 #include "platform/filewrite.h"
