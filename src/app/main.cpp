@@ -59,7 +59,9 @@ int main(int argc, char *argv[])
     // Two copies on one data folder would switch the receivers twice and
     // overwrite each other's edits.
     const QString data = Paths::dataDir();
-    QDir().mkpath(data);
+    QString error;
+    if (!Paths::makeFolder(data, &error))
+        return refuseToStart(error);
     QLockFile lock(data + QStringLiteral("/.kestrelpoint.lock"));
     lock.setStaleLockTime(0);
     if (!lock.tryLock(0)) {
@@ -75,7 +77,6 @@ int main(int argc, char *argv[])
     SystemClock clock;
     Station station(clock, openParallelPort());
     mnuMenu window(station);
-    QString error;
     if (!window.Load(&error))
         return refuseToStart(error);
     window.showMaximized();

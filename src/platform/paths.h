@@ -14,4 +14,8 @@ QString logFile(const QString &prefix, const QDate &day);
 QString logFileName(const QString &prefix, const QDate &day);
 // The removable medium that stands for the floppy drive.
 QString floppyDir();
+
+// Creates the folder and any missing parents. False with "The folder <path>
+// cannot be created: <the system's reason>." when it cannot be had.
+bool makeFolder(const QString &path, QString *error);
 }

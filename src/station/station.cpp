@@ -6,24 +6,8 @@
 #include "platform/paths.h"
 #include "platform/parallelport.h"
 
-#include <QDir>
-
-#include <cerrno>
 
 namespace {
-bool makeFolder(const QString &path, QString *error)
-{
-    if (QDir(path).exists())
-        return true;
-    errno = 0;
-    if (QDir().mkpath(path))
-        return true;
-    if (error)
-        *error = QStringLiteral("The folder %1 cannot be created: %2.")
-                     .arg(path, errnoDescription(errno ? errno : EACCES));
-    return false;
-}
-
 bool failFile(const QString &path, const QString &reason, QString *error)
 {
     if (error)
@@ -42,7 +26,7 @@ Station::~Station() = default;
 bool Station::InitProgram(QString *error)
 {
     const QString data = Paths::dataDir();
-    if (!makeFolder(data, error) || !makeFolder(Paths::logsDir(), error))
+    if (!Paths::makeFolder(data, error) || !Paths::makeFolder(Paths::logsDir(), error))
         return false;
     QString reason;
     if (!SettingsFiles::ReadTimeResetFile(data, settings, &reason))
