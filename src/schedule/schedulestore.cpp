@@ -22,7 +22,7 @@ bool ScheduleStore::OpenScheduleFile(const QString &path, QString *error)
     const int fd = ::open(native.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0) {
         if (error)
-            *error = errnoReportText(errno);
+            *error = errnoReportText(errno, path);
         return false;
     }
     if (m_fd >= 0)
@@ -68,9 +68,9 @@ QList<QString> ScheduleStore::readAll() const
 
 bool ScheduleStore::WriteScheduleRecord(int n, const QString &record, QString *error)
 {
-    const auto fail = [error](int err) {
+    const auto fail = [this, error](int err) {
         if (error)
-            *error = errnoReportText(err);
+            *error = errnoReportText(err, m_path);
         return false;
     };
     if (m_fd < 0 || n < 1)
@@ -99,8 +99,9 @@ bool ScheduleStore::WriteScheduleRecord(int n, const QString &record, QString *e
     if (bytes.size() < at + kRecordLength)
         bytes.append(QByteArray(at + kRecordLength - bytes.size(), '\0'));
     bytes.replace(at, kRecordLength, Codec::toWindows1252(fixedWidth(record, kRecordLength)));
-    if (!FileWrite::replace(m_path, bytes, error))
-        return false;
+    // Even a replace that fails (at the folder's sync) may have put the new
+    // file in place, so the store always takes the file that is there now.
+    const bool replaced = FileWrite::replace(m_path, bytes, error);
     const int fd = ::open(m_path.toLocal8Bit().constData(), O_RDWR | O_CLOEXEC);
     // The old handle reads the file as it was: better no handle than that.
     const int err = errno;
@@ -108,7 +109,7 @@ bool ScheduleStore::WriteScheduleRecord(int n, const QString &record, QString *e
     m_fd = fd;
     if (fd < 0)
         return fail(err);
-    return true;
+    return replaced;
 }
 
 int ScheduleStore::FindFreeSchedule() const
@@ -141,7 +142,7 @@ bool ScheduleStore::DeleteSchedule(int n, QString *error)
     std::optional<QString> record = ReadScheduleRecord(n);
     if (!record) {
         if (error)
-            *error = errnoReportText(EINVAL);
+            *error = errnoReportText(EINVAL, m_path);
         return false;
     }
     record->replace(0, 1, QLatin1Char('0'));

@@ -7,9 +7,13 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <csignal>
+#include <unistd.h>
 
 #include <chrono>
 #include <thread>
@@ -121,6 +125,7 @@ class tst_PowerCut : public QObject
 
 private Q_SLOTS:
     void everyFileIsOldOrNewAfterEachKill();
+    void everyReplaceSyncsItsFolder();
 };
 
 // The writer persists as the windows do; each kill stands for a power cut at
@@ -205,6 +210,45 @@ void tst_PowerCut::everyFileIsOldOrNewAfterEachKill()
     QVERIFY2(kills >= 200, qPrintable(QString::number(kills)));
     for (const QString &name : kDataFiles)
         QVERIFY2(changed.value(name) > 0, qPrintable(name + QStringLiteral(" was never found rewritten")));
+}
+
+// A rename is only safe from a power cut once the folder that holds the new
+// name is on the disk: after every rename of a data file the writer syncs the
+// folder, before it goes on. Seen in the system calls it makes.
+void tst_PowerCut::everyReplaceSyncsItsFolder()
+{
+    const QString strace = QStandardPaths::findExecutable(QStringLiteral("strace"));
+    if (strace.isEmpty())
+        QSKIP("strace is not installed (make deps)");
+    QTemporaryDir dir;
+    const QString home = QDir(dir.path()).canonicalPath();
+    QProcess writer;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("KESTRELPOINT_HOME"), home);
+    writer.setProcessEnvironment(env);
+    // strace and the writer in a group of their own, ended together.
+    writer.setChildProcessModifier([] { ::setsid(); });
+    const QString trace = home + QStringLiteral(".trace");
+    writer.start(strace, {QStringLiteral("-y"), QStringLiteral("-e"), QStringLiteral("trace=rename,renameat,renameat2,fsync"),
+                          QStringLiteral("-o"), trace, QStringLiteral(KP_POWERCUT_BINARY)});
+    QVERIFY(writer.waitForReadyRead(10000));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ::kill(-pid_t(writer.processId()), SIGKILL);
+    QVERIFY(writer.waitForFinished(5000));
+
+    int renames = 0;
+    bool awaitingSync = false;
+    for (const QByteArray &call : readAll(trace).split('\n')) {
+        if (call.startsWith("rename") && call.endsWith("= 0")) {
+            QVERIFY2(!awaitingSync, call.constData());
+            awaitingSync = call.contains(home.toLocal8Bit());
+            renames += awaitingSync;
+        } else if (call.startsWith("fsync(") && call.contains("<" + home.toLocal8Bit() + ">)")) {
+            awaitingSync = false;
+        }
+    }
+    QVERIFY2(renames >= 4, qPrintable(QString::number(renames)));
+    QFile::remove(trace);
 }
 
 QTEST_GUILESS_MAIN(tst_PowerCut)
