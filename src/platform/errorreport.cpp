@@ -41,3 +41,8 @@ QString errnoReportText(int err)
 {
     return ErrorReportText(err, errnoDescription(err));
 }
+
+QString errnoReportText(int err, const QString &path)
+{
+    return ErrorReportText(err, errnoDescription(err) + QStringLiteral(": ") + path);
+}

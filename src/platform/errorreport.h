@@ -17,4 +17,7 @@ void ShowErrorMessage(const QString &text);
 QString ErrorReportText(int number, const QString &description);
 // ErrorReportText for a system call's errno.
 QString errnoReportText(int err);
+// The same for a failure on a file or folder, which the description names:
+// "2  No such file or directory: /media/floppy0/SwitchList.dat".
+QString errnoReportText(int err, const QString &path);
 QString errnoDescription(int err);

@@ -16,6 +16,7 @@ DailyLogFile::~DailyLogFile()
 bool DailyLogFile::open(const QString &path)
 {
     close();
+    m_path = path;
     const QByteArray native = path.toLocal8Bit();
     m_fd = ::open(native.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
     if (m_fd < 0)
@@ -53,7 +54,7 @@ bool DailyLogFile::close()
 
 QString DailyLogFile::errorDescription() const
 {
-    return errnoDescription(m_errorNumber);
+    return errnoDescription(m_errorNumber) + QStringLiteral(": ") + m_path;
 }
 
 bool DailyLogFile::fail(int err)

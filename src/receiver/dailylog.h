@@ -6,7 +6,8 @@
 // A daily log held open for appending through one reading: opened (and
 // created) before the receiver is asked, so a missing logs folder stops the
 // reading early, and closed on every path. Failures keep the system's error
-// number and description apart, as the readings' messages show them.
+// number and description apart, as the readings' messages show them; the
+// description names the file.
 class DailyLogFile
 {
 public:
@@ -27,4 +28,5 @@ private:
 
     int m_fd = -1;
     int m_errorNumber = 0;
+    QString m_path;
 };

@@ -23,7 +23,7 @@ bool WriteActivityLog(const StationSettings &settings, const QDateTime &now, con
                           &error))
         return true;
     ShowErrorMessage(error + QStringLiteral(".  The activity log line \"") + activityText
-                     + QStringLiteral("\" was not written to ") + Paths::logsDir() + QLatin1Char('.'));
+                     + QStringLiteral("\" was not written."));
     return false;
 }
 

@@ -27,9 +27,9 @@ QString floppyFile(const QString &name)
     return Paths::floppyDir() + QLatin1Char('/') + name;
 }
 
-bool fail(QString *error, int err)
+bool fail(QString *error, int err, const QString &path)
 {
-    *error = errnoReportText(err);
+    *error = errnoReportText(err, path);
     return false;
 }
 
@@ -81,12 +81,12 @@ bool checkFloppy(QString *error)
     const QString folder = Paths::floppyDir();
     struct stat st{};
     if (::stat(folder.toLocal8Bit().constData(), &st) != 0)
-        return fail(error, errno);
+        return fail(error, errno, folder);
     if (!S_ISDIR(st.st_mode))
-        return fail(error, ENOTDIR);
+        return fail(error, ENOTDIR, folder);
     if (FloppyMedium::mountPointWithoutMedium(folder, fileBytesOrEmpty("/etc/fstab"),
                                               fileBytesOrEmpty("/proc/self/mountinfo")))
-        return fail(error, ENOMEDIUM);
+        return fail(error, ENOMEDIUM, folder);
     // A floppy folder that is the data folder would have the backup replace
     // the files the program holds open.
     const QString canonical = QFileInfo(folder).canonicalFilePath();
@@ -168,7 +168,7 @@ bool LoadSchedules(Station &station)
     const QString path = store.path();
     QByteArray local;
     if (!store.isOpen()) {
-        ShowErrorMessage(errnoReportText(EBADF));
+        ShowErrorMessage(errnoReportText(EBADF, path));
         return false;
     }
     if (!FileRead::whole(path, local, &error)) {

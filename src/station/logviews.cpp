@@ -57,7 +57,7 @@ LogDayListing ListLogDays(const QString &logKind)
     const QString folder = Paths::logsDir();
     DIR *dir = ::opendir(QFile::encodeName(folder).constData());
     if (!dir) {
-        listing.error = errnoReportText(errno);
+        listing.error = errnoReportText(errno, folder);
         return listing;
     }
     QStringList names;
@@ -158,7 +158,7 @@ LogDayLines LoadLogDay(const QString &logKind, const QString &logDateText, LogOr
     if (info.isFile() && info.size() > 0) {
         int err = 0;
         if (!readWholeFile(path, &contents, &err)) {
-            day.error = errnoReportText(err);
+            day.error = errnoReportText(err, path);
             return day;
         }
     }

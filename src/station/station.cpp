@@ -3,15 +3,17 @@
 #include "station/activitylog.h"
 #include "platform/clock.h"
 #include "platform/errorreport.h"
+#include "platform/filewrite.h"
 #include "platform/paths.h"
 #include "platform/parallelport.h"
 
 
 namespace {
-bool failFile(const QString &path, const QString &reason, QString *error)
+// The reason names the file.
+bool failFile(const QString &reason, QString *error)
 {
     if (error)
-        *error = QStringLiteral("The file %1 cannot be opened: %2.").arg(path, reason);
+        *error = QStringLiteral("Kestrelpoint cannot start: %1.").arg(reason);
     return false;
 }
 } // namespace
@@ -28,14 +30,17 @@ bool Station::InitProgram(QString *error)
     const QString data = Paths::dataDir();
     if (!Paths::makeFolder(data, error) || !Paths::makeFolder(Paths::logsDir(), error))
         return false;
+    FileWrite::removeLeftovers(data, {QStringLiteral("SwitchList.dat"), SettingsFiles::kSettingsName,
+                                      SettingsFiles::kTimeResetName, QStringLiteral("Source.dat"),
+                                      QStringLiteral("Kestrelpoint.hlp")});
     QString reason;
     if (!SettingsFiles::ReadTimeResetFile(data, settings, &reason))
-        return failFile(Paths::dataFile(SettingsFiles::kTimeResetName), reason, error);
+        return failFile(reason, error);
     const QString schedulePath = Paths::dataFile(QStringLiteral("SwitchList.dat"));
     if (!m_store.OpenScheduleFile(schedulePath, &reason))
-        return failFile(schedulePath, reason, error);
+        return failFile(reason, error);
     if (!SettingsFiles::ReadSettingsFile(data, settings, &reason))
-        return failFile(Paths::dataFile(SettingsFiles::kSettingsName), reason, error);
+        return failFile(reason, error);
     BuildSwitchList1();
     if (settings.twoReceivers())
         BuildSwitchList2();
@@ -46,7 +51,7 @@ bool Station::InitProgram(QString *error)
 void Station::buildSwitchList(int receiver)
 {
     const QDateTime now = m_clock.now();
-    SwitchListBuild build = BuildSwitchList(m_store, receiver, settings.twoReceivers(), now.date(),
+    SwitchListBuild build = BuildSwitchList(m_store, receiver, settings.TwoReceivers, now.date(),
                                             now.time().msecsSinceStartOfDay() / 1000.0);
     const int i = index(receiver);
     m_lists[i] = std::move(build.entries);

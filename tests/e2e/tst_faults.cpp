@@ -280,10 +280,12 @@ void tst_Faults::logFolderRemovedWhileRunning()
 
     const QString logs = run.file(QStringLiteral("logs"));
     QVERIFY(QDir(logs).removeRecursively());
-    const QString alarmLost =
-        QStringLiteral("2  No such file or directory.  The activity log line \"Alarm\" was not written to %1.").arg(logs);
+    const QString alarmLost = QStringLiteral("2  No such file or directory: %1/AL%2.log.  The activity log line "
+                                             "\"Alarm\" was not written.")
+                                  .arg(logs, kDay);
     QVERIFY(pulse(run, kAlarm, [&] { return run.errorMessages().contains(alarmLost); }));
-    const QString readingLost = QStringLiteral("2 No such file or directory.  Make sure the folder %1 exists.").arg(logs);
+    const QString readingLost =
+        QStringLiteral("2 No such file or directory: %1/EB%2.log.  Make sure the folder %1 exists.").arg(logs, kDay);
     QTRY_VERIFY_WITH_TIMEOUT(run.errorMessages().contains(readingLost), 10000);
 
     // Once the folder is back, so are the logs.
@@ -299,12 +301,13 @@ void tst_Faults::fullDisk_data()
 {
     QTest::addColumn<QString>("full"); // the log that is a link to /dev/full
     QTest::addColumn<QString>("other");
-    // How every message begins; %1 is the log folder.
+    // How every message begins; %1 is the log folder, %2 the day.
     QTest::addColumn<QString>("message");
 
     QTest::newRow("activity log") << "AL" << "EB"
-                                  << "28  No space left on device.  The activity log line \"";
-    QTest::newRow("Eb/No log") << "EB" << "AL" << "28 No space left on device.  Make sure the folder %1 exists.";
+                                  << "28  No space left on device: %1/AL%2.log.  The activity log line \"";
+    QTest::newRow("Eb/No log") << "EB" << "AL"
+                               << "28 No space left on device: %1/EB%2.log.  Make sure the folder %1 exists.";
 }
 
 void tst_Faults::fullDisk()
@@ -321,8 +324,7 @@ void tst_Faults::fullDisk()
 
     // The alarm goes to the activity log, the reading of 12:00:12 to the Eb/No
     // log: one finds the disk full, the other still grows.
-    const QString expected = message.contains(QLatin1String("%1")) ? message.arg(run.file(QStringLiteral("logs")))
-                                                                   : message;
+    const QString expected = message.arg(run.file(QStringLiteral("logs")), kDay);
     run.setStatus(kAlarm);
     QTRY_VERIFY_WITH_TIMEOUT(hasError(run, expected), 10000);
     QTRY_VERIFY_WITH_TIMEOUT(!dayLog(run, other.toLatin1().constData()).isEmpty(), 10000);
@@ -433,7 +435,7 @@ void tst_Faults::readOnlyData()
         QVERIFY(::chmod(QFile::encodeName(home).constData(), 0755) == 0);
     QCOMPARE(run.exitCode(), 1);
     const QString expected =
-        filesOnly ? QStringLiteral("kestrelpoint: The file %1 cannot be opened: 13  Permission denied.\n")
+        filesOnly ? QStringLiteral("kestrelpoint: Kestrelpoint cannot start: 13  Permission denied: %1.\n")
                         .arg(run.file(QStringLiteral("TimeReset.ini")))
                   : QStringLiteral("kestrelpoint: The folder %1 cannot be used: Permission denied.\n").arg(home);
     QVERIFY2(stderrText.contains(expected), qPrintable(stderrText));

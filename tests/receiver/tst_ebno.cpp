@@ -218,7 +218,7 @@ void tst_EbNo::missingLogsFolderStopsBeforeAsking()
 
     QVERIFY(f.fake.sent.isEmpty());
     QCOMPARE(f.fake.openNow, 0);
-    QCOMPARE(f.home.errors, QStringList{QStringLiteral("2 No such file or directory.  Make sure the folder ") +
+    QCOMPARE(f.home.errors, QStringList{QStringLiteral("2 No such file or directory: ") + f.home.file(QStringLiteral("logs/EB261207.log")) + QStringLiteral(".  Make sure the folder ") +
                                         f.home.file(QStringLiteral("logs")) + QStringLiteral(" exists.")});
     // No reading, no comparison.
     QCOMPARE(f.station->PortBits[4], 1);
@@ -254,7 +254,7 @@ void tst_EbNo::lineThatCannotBeWrittenSkipsTheComparison()
     ReceiverLink link(*f.station);
     link.ReadEbNo(1, QStringLiteral("R1"));
 
-    QCOMPARE(f.home.errors, QStringList{QStringLiteral("28 No space left on device.  Make sure the folder ") +
+    QCOMPARE(f.home.errors, QStringList{QStringLiteral("28 No space left on device: ") + f.home.file(QStringLiteral("logs/EB261207.log")) + QStringLiteral(".  Make sure the folder ") +
                                         f.home.file(QStringLiteral("logs")) + QStringLiteral(" exists.")});
     QCOMPARE(f.fake.linesSent(), QList<QByteArray>{"R C\r"});
     QCOMPARE(f.fake.openNow, 0);

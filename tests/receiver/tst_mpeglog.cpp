@@ -117,7 +117,7 @@ void tst_MpegLog::missingLogsFolder()
     link.ReadMpeg(QStringLiteral("1"));
     QVERIFY(f.fake.sent.isEmpty());
     QCOMPARE(f.fake.openNow, 0);
-    QCOMPARE(f.home.errors, QStringList{QStringLiteral("2 No such file or directory.  Make sure the folder ") +
+    QCOMPARE(f.home.errors, QStringList{QStringLiteral("2 No such file or directory: ") + f.home.file(QStringLiteral("logs/MP261207.log")) + QStringLiteral(".  Make sure the folder ") +
                                         f.home.file(QStringLiteral("logs")) + QStringLiteral(" exists.")});
 }
 
@@ -130,7 +130,7 @@ void tst_MpegLog::entryThatCannotBeWritten()
     f.fake.answer = [](int, const QByteArray &) { return kMpegAnswer; };
     ReceiverLink link(*f.station);
     link.ReadMpeg(QStringLiteral("1"));
-    QCOMPARE(f.home.errors, QStringList{QStringLiteral("28 No space left on device.  Make sure the folder ") +
+    QCOMPARE(f.home.errors, QStringList{QStringLiteral("28 No space left on device: ") + f.home.file(QStringLiteral("logs/MP261207.log")) + QStringLiteral(".  Make sure the folder ") +
                                         f.home.file(QStringLiteral("logs")) + QStringLiteral(" exists.")});
     QCOMPARE(f.fake.openNow, 0);
 }

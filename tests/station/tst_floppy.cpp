@@ -235,25 +235,29 @@ void tst_Floppy::failuresAreReportedAndStopTheStep_data()
     QTest::addColumn<QList<int>>("progress");
     QTest::addColumn<QStringList>("floppyFiles");
 
-    const QString noEntry = QStringLiteral("2  No such file or directory");
-    const QString notFolder = QStringLiteral("20  Not a directory");
+    // The message names the folder or file: {drive} the floppy, {home} the data folder.
+    const QString noEntry = QStringLiteral("2  No such file or directory: {drive}");
+    const QString notFolder = QStringLiteral("20  Not a directory: {drive}");
     const QList<int> hiddenAtOnce{1, kFloppyProgressHidden};
     QTest::newRow("save without a floppy folder writes nothing")
         << Operation::Save << "missing" << true << noEntry << hiddenAtOnce << QStringList();
     QTest::newRow("save onto a file instead of a folder")
         << Operation::Save << "file" << true << notFolder << hiddenAtOnce << QStringList();
     QTest::newRow("save without Source.dat on the PC keeps the first three files")
-        << Operation::Save << "empty" << false << noEntry << QList<int>{1, 2, 3, 4, kFloppyProgressHidden}
+        << Operation::Save << "empty" << false << QStringLiteral("2  No such file or directory: {home}/Source.dat")
+        << QList<int>{1, 2, 3, 4, kFloppyProgressHidden}
         << QStringList{QStringLiteral("Kestrelpoint.ini"), QStringLiteral("SwitchList.dat"),
                        QStringLiteral("TimeReset.ini")};
     QTest::newRow("schedules without a floppy folder")
         << Operation::LoadSchedules << "missing" << true << noEntry << QList<int>() << QStringList();
     QTest::newRow("schedules from a disk without the file")
-        << Operation::LoadSchedules << "empty" << true << noEntry << QList<int>() << QStringList();
+        << Operation::LoadSchedules << "empty" << true << noEntry + QStringLiteral("/SwitchList.dat") << QList<int>()
+        << QStringList();
     QTest::newRow("source codes without a floppy folder")
         << Operation::LoadSourceCodes << "missing" << true << noEntry << QList<int>() << QStringList();
     QTest::newRow("source codes from a disk without the file")
-        << Operation::LoadSourceCodes << "empty" << true << noEntry << QList<int>() << QStringList();
+        << Operation::LoadSourceCodes << "empty" << true << noEntry + QStringLiteral("/Source.dat") << QList<int>()
+        << QStringList();
 }
 
 void tst_Floppy::failuresAreReportedAndStopTheStep()
@@ -291,7 +295,8 @@ void tst_Floppy::failuresAreReportedAndStopTheStep()
     }
 
     QVERIFY(!done);
-    QCOMPARE(f.home.errors, QStringList{error});
+    QCOMPARE(f.home.errors, QStringList{QString(error).replace(QLatin1String("{drive}"), floppy)
+                                            .replace(QLatin1String("{home}"), f.home.path())});
     QCOMPARE(f.progress, progress);
     QCOMPARE(rebuilt.size(), 0);
     QCOMPARE(f.home.read(QStringLiteral("SwitchList.dat")), schedules);
