@@ -4,6 +4,7 @@
 #include "station/station.h"
 #include "station/switchlist.h"
 #include "platform/clock.h"
+#include "platform/errorreport.h"
 #include "receiver/receiverlink.h"
 
 #include <QLocale>
@@ -16,6 +17,23 @@ constexpr int kPurgeSecond = 10 * 3600 + 15;
 // A late tick still arms a switch when at least this many seconds remain, so
 // that both sends go out before the switch time.
 constexpr int kLatestArming = 5;
+// A remote start whose moment passed while the program stood still is given
+// late only this many seconds after it: the longest stand-still the program
+// makes itself (two conversations back to back) with room to spare.
+constexpr int kCatchUpSeconds = 10;
+// The time of day moving this much more (or less) than the time that passed
+// is a clock that was set, not timer jitter or a slewing clock.
+constexpr qint64 kClockStepMs = 2000;
+
+// What the engine did for one switch occurrence.
+enum Handled { kArmed = 1, kStarted = 2 };
+
+// One switch occurrence: its day, schedule and second.
+quint64 occurrenceKey(const NextSwitch &next)
+{
+    return (quint64(next.NextSwitchDate.toJulianDay()) << 40) | (quint64(next.NextRecord) << 17)
+        | quint64(next.NextSwitchSeconds);
+}
 
 struct ArmingWindow
 {
@@ -102,9 +120,34 @@ void SwitchEngine::takeTime()
     m_whole = int(m_now);
 }
 
+// How far the time of day moved beyond the time that passed since the last
+// tick. The local date and time are compared as written, so a daylight-saving
+// change counts as the step the operator sees on the clock.
+void SwitchEngine::measureClockStep()
+{
+    const qint64 wall = m_today.toJulianDay() * 86400000 + m_moment.time().msecsSinceStartOfDay();
+    const qint64 monotonic = m_station.clock().monotonicMs();
+    m_clockStepMs = m_lastWallMs < 0 ? 0 : (wall - m_lastWallMs) - (monotonic - m_lastMonotonicMs);
+    m_lastWallMs = wall;
+    m_lastMonotonicMs = monotonic;
+    if (!clockStepped())
+        return;
+    // A held output keeps the length it was given in real time.
+    for (ReceiverState &s : m_receivers) {
+        if (s.RemoteStartOn)
+            s.RemoteStartOffAt += m_clockStepMs / 1000.0;
+    }
+}
+
+bool SwitchEngine::clockStepped() const
+{
+    return qAbs(m_clockStepMs) > kClockStepMs;
+}
+
 void SwitchEngine::tick()
 {
     takeTime();
+    measureClockStep();
     m_tickBegan = m_moment;
     m_talked = false;
     const QDateTime now = m_moment;
@@ -154,21 +197,20 @@ int SwitchEngine::secondsToSwitch(int receiver) const
     return next.NextSwitchSeconds - m_whole + 86400 * int(m_today.daysTo(next.NextSwitchDate));
 }
 
+quint64 SwitchEngine::nextOccurrence(int receiver) const
+{
+    return occurrenceKey(m_station.nextSwitch(receiver));
+}
+
 bool SwitchEngine::sameSwitchAsLastTick(int receiver) const
 {
-    const ReceiverState &s = m_receivers[index(receiver)];
-    const NextSwitch &next = m_station.nextSwitch(receiver);
-    return s.seenRecord == next.NextRecord && s.seenDate == next.NextSwitchDate
-        && s.seenSeconds == next.NextSwitchSeconds;
+    return m_receivers[index(receiver)].seen == nextOccurrence(receiver);
 }
 
 void SwitchEngine::remember(int receiver, int secondsToSwitch)
 {
     ReceiverState &s = m_receivers[index(receiver)];
-    const NextSwitch &next = m_station.nextSwitch(receiver);
-    s.seenRecord = next.NextRecord;
-    s.seenDate = next.NextSwitchDate;
-    s.seenSeconds = next.NextSwitchSeconds;
+    s.seen = nextOccurrence(receiver);
     s.seenCountdown = secondsToSwitch;
 }
 
@@ -187,29 +229,65 @@ void SwitchEngine::countDown(int receiver)
     int seconds = secondsToSwitch(receiver);
     show(seconds);
     if (seconds < 0) {
-        // A switch whose moment passed while the program stood still still
-        // gets its remote start.
-        if (sameSwitchAsLastTick(receiver) && m_receivers[index(receiver)].seenCountdown >= 1
-            && m_station.settings.RemoteControlOn)
-            remoteStartOn(receiver, m_station.nextSwitch(receiver).NextRecord);
+        // Still ahead at the last tick: its moment passed in between.
+        if (sameSwitchAsLastTick(receiver) && m_receivers[index(receiver)].seenCountdown >= 1)
+            passedBetweenTicks(receiver, -seconds);
         m_station.buildSwitchList(receiver);
+        // Only the last day's occurrences can come round again.
+        QHash<quint64, int> &handled = m_receivers[index(receiver)].handled;
+        const quint64 yesterday = quint64(m_today.addDays(-1).toJulianDay()) << 40;
+        handled.removeIf([yesterday](const auto &entry) { return entry.key() < yesterday; });
         if (m_station.nextSwitch(receiver).NextRecord == 0)
             return;
         seconds = secondsToSwitch(receiver);
         show(seconds);
     }
     if (seconds < 1 && m_station.settings.RemoteControlOn)
-        remoteStartOn(receiver, m_station.nextSwitch(receiver).NextRecord);
+        remoteStartOn(receiver);
     armSwitchTimer(receiver, seconds);
     remember(receiver, seconds);
 }
 
-void SwitchEngine::remoteStartOn(int receiver, int record)
+// A switch whose moment came between two ticks. When the program stood still
+// across it, its remote start is given late, if only a few seconds late. When
+// the time of day was moved forward across it, or the program stood still far
+// longer, nothing is given now, and a switch that did not get all it asked
+// for (its command, its remote start) is named in the activity log, so the
+// station's record says why it did not switch.
+void SwitchEngine::passedBetweenTicks(int receiver, int secondsLate)
+{
+    const bool remoteStarts = m_station.settings.RemoteControlOn;
+    if (!clockStepped() && secondsLate <= kCatchUpSeconds) {
+        if (remoteStarts)
+            remoteStartOn(receiver);
+        return;
+    }
+    const NextSwitch &next = m_station.nextSwitch(receiver);
+    const int handled = m_receivers[index(receiver)].handled.value(occurrenceKey(next));
+    bool startMissed = false;
+    if (remoteStarts && !(handled & kStarted)) {
+        const std::optional<QString> text = m_station.store().ReadScheduleRecord(next.NextRecord);
+        const ScheduleRecord r = ParseScheduleRecord(text.value_or(QString()));
+        startMissed = r.inUse() && (r.RemoteStart == 2 || r.RemoteStart == 3);
+    }
+    if ((handled & kArmed) && !startMissed)
+        return;
+    m_station.WriteActivityLog(QStringLiteral("Skipped ") + next.NextSwitchName + QLatin1Char(' ')
+                               + QTime::fromMSecsSinceStartOfDay(next.NextSwitchSeconds * 1000)
+                                     .toString(QStringLiteral("HH:mm:ss")));
+}
+
+void SwitchEngine::remoteStartOn(int receiver)
 {
     ReceiverState &s = m_receivers[index(receiver)];
-    if (s.RemoteStartOn)
+    const NextSwitch &next = m_station.nextSwitch(receiver);
+    int &handled = s.handled[occurrenceKey(next)];
+    // One start per switch occurrence, also when the time of day comes round
+    // to it again.
+    if (s.RemoteStartOn || (handled & kStarted))
         return;
-    const std::optional<QString> text = m_station.store().ReadScheduleRecord(record);
+    handled |= kStarted;
+    const std::optional<QString> text = m_station.store().ReadScheduleRecord(next.NextRecord);
     if (!text)
         return;
     const ScheduleRecord r = ParseScheduleRecord(*text);
@@ -218,11 +296,20 @@ void SwitchEngine::remoteStartOn(int receiver, int record)
     if (!r.inUse() || (r.RemoteStart != 2 && r.RemoteStart != 3))
         return;
     int duration = 1;
-    if (r.RemoteStart == 3)
-        duration = TimeTextToSeconds(QStringLiteral("00:") + r.SatLen).value_or(0);
+    if (r.RemoteStart == 3) {
+        const QString length = QStringLiteral("00:") + r.SatLen;
+        const std::optional<int> seconds = TimeTextToSeconds(length);
+        if (!seconds)
+            ShowErrorMessage(QStringLiteral("13  Type mismatch: the length \"%1\" of schedule %2 (%3) is not MM:SS; "
+                                            "the remote start is held for one second")
+                                 .arg(r.SatLen.trimmed(), QString::number(next.NextRecord), r.PgmName.trimmed()));
+        duration = seconds.value_or(0);
+    }
     m_station.PortBits[receiver == 2 ? 6 : 5] = 1;
     m_station.WritePortBits();
-    s.RemoteStartOffAt = m_whole + duration;
+    // A start a device can see: never shorter than the momentary second, also
+    // when given late in its second or for a hold of no length.
+    s.RemoteStartOffAt = std::max(double(m_whole + duration), m_now + 1.0);
     s.offAtDay = m_today;
     s.RemoteStartOn = true;
     m_station.WriteActivityLog(QStringLiteral("Remote Start %1 On").arg(receiver));
@@ -254,16 +341,23 @@ void SwitchEngine::armSwitchTimer(int receiver, int secondsToSwitch)
     QTimer &timer = switchTimer(receiver);
     if (timer.isActive())
         return;
+    ReceiverState &s = m_receivers[index(receiver)];
     const ArmingWindow window = kArming[index(receiver)];
     bool arm = window.above < secondsToSwitch && secondsToSwitch < window.below;
     // The previous tick of the same switch was before the window and this one
-    // is past it: the program stood still across the window.
-    const ReceiverState &s = m_receivers[index(receiver)];
+    // is past it: the program stood still across the window, or the time of
+    // day was moved into it. The switch is still ahead: sent now, its command
+    // still goes out before its moment.
     if (!arm && sameSwitchAsLastTick(receiver) && s.seenCountdown >= window.below
         && secondsToSwitch <= window.above && secondsToSwitch >= kLatestArming)
         arm = true;
-    if (arm)
-        timer.start();
+    if (!arm)
+        return;
+    int &handled = s.handled[occurrenceKey(m_station.nextSwitch(receiver))];
+    if (handled & kArmed)
+        return;
+    handled |= kArmed;
+    timer.start();
 }
 
 void SwitchEngine::ebNoSlot(int receiver)

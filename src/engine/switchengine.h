@@ -4,6 +4,7 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QHash>
 #include <QObject>
 #include <QTimer>
 
@@ -20,9 +21,15 @@ class Station;
 // its first two expiries, 2 s apart, and reads the MPEG status on the third.
 //
 // Every decision compares the clock with the schedule, never counted ticks,
-// so a late tick cannot drift. A tick that comes late because a conversation
-// held the program still arms a switch it skipped the window of (when at
-// least 5 s remain) and still gives a remote start whose moment it skipped.
+// so a late tick cannot drift. A tick that comes late because the program
+// stood still (a conversation held it) still arms a switch it skipped the
+// window of (when at least 5 s remain) and still gives a remote start whose
+// moment it skipped, if only a few seconds ago. A time of day that was moved
+// (daylight saving, a manual change, the time-set input) is told from a
+// program that stood still by the monotonic clock: a switch that a forward
+// move jumps over gets nothing late, only an activity line that says it was
+// skipped, and one that a backward move brings round again is not switched
+// a second time.
 class SwitchEngine : public QObject
 {
     Q_OBJECT
@@ -60,13 +67,13 @@ private:
         QDate offAtDay; // the day RemoteStartOffAt counts its seconds from
         int EbNoDone = 0;
         // The switch the last tick counted down to, and what it showed.
-        int seenRecord = 0;
-        QDate seenDate;
-        int seenSeconds = -1;
+        quint64 seen = 0;
         int seenCountdown = 0;
         // What the next-switch line shows now.
         int shownCountdown = 0;
         QString shownName;
+        // What was done for each recent switch occurrence (Handled flags).
+        QHash<quint64, int> handled;
     };
 
     static int index(int receiver) { return receiver == 2 ? 1 : 0; }
@@ -75,13 +82,17 @@ private:
 
     void keepInStep();
     void takeTime();
+    void measureClockStep();
+    bool clockStepped() const;
     void Receiver2();
     void countDown(int receiver);
     int secondsToSwitch(int receiver) const;
+    quint64 nextOccurrence(int receiver) const;
     bool sameSwitchAsLastTick(int receiver) const;
     void remember(int receiver, int secondsToSwitch);
+    void passedBetweenTicks(int receiver, int secondsLate);
     void remoteStartOff(int receiver);
-    void remoteStartOn(int receiver, int record);
+    void remoteStartOn(int receiver);
     void armSwitchTimer(int receiver, int secondsToSwitch);
     void ebNoSlot(int receiver);
 
@@ -99,4 +110,10 @@ private:
     // This tick talked to a receiver, so time has passed since takeTime().
     bool m_talked = false;
     QDateTime m_tickBegan;
+    // The local time of day (as milliseconds of a day count) and the
+    // monotonic clock at the last tick, and how far the time of day moved
+    // beyond the time that passed since then.
+    qint64 m_lastWallMs = -1;
+    qint64 m_lastMonotonicMs = 0;
+    qint64 m_clockStepMs = 0;
 };

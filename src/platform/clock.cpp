@@ -36,6 +36,13 @@ QDateTime SystemClock::now() const
     return QDateTime::currentDateTime();
 }
 
+qint64 SystemClock::monotonicMs() const
+{
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return qint64(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
+}
+
 bool SystemClock::setTimeOfDay(const QTime &time, QString *error)
 {
     const QDateTime target(QDate::currentDate(), time);

@@ -148,13 +148,17 @@ class tst_SwitchEngine : public QObject
 private Q_SLOTS:
     void switchAtNoon();
     void receiver2SendsLater();
-    void holdForTheProgramLength();
+    void remoteStartLength_data();
+    void remoteStartLength();
     void holdAcrossMidnight();
     void startedTenSecondsBeforeASwitch();
     void switchesLessThanTheWindowApart();
     void twoSchedulesAtTheSameTime();
     void lateTickStillArmsAndStarts();
     void lateTickTooCloseToTheSwitchDoesNotArm();
+    void clockMovedForwardSkipsTheSwitch_data();
+    void clockMovedForwardSkipsTheSwitch();
+    void clockMovedBackSwitchesOnce();
     void noModelSendsNothing();
     void ebNoSlots_data();
     void ebNoSlots();
@@ -213,16 +217,29 @@ void tst_SwitchEngine::receiver2SendsLater()
     QCOMPARE(rig.portBytes.size(), 1);
 }
 
-void tst_SwitchEngine::holdForTheProgramLength()
+void tst_SwitchEngine::remoteStartLength_data()
 {
+    QTest::addColumn<QString>("length");
+    QTest::addColumn<QTime>("off");
+    QTest::addColumn<int>("errors");
+    QTest::newRow("held for the program length") << "05:30" << QTime(12, 5, 30, 50) << 0;
+    // One on/off pair and a pulse a device can see, never a chatter.
+    QTest::newRow("held with no length given") << "" << QTime(12, 0, 1, 50) << 1;
+    QTest::newRow("held for 00:00") << "00:00" << QTime(12, 0, 1, 50) << 0;
+}
+
+void tst_SwitchEngine::remoteStartLength()
+{
+    QFETCH(QString, length);
+    QFETCH(QTime, off);
     Rig rig(at(11, 59, 58));
     rig.station.settings.RemoteControlOn = true;
-    rig.addSchedule(QStringLiteral("Long"), 1, 3, QStringLiteral("05:30"), monday(QStringLiteral("12:00:00")));
+    rig.addSchedule(QStringLiteral("Long"), 1, 3, length, monday(QStringLiteral("12:00:00")));
     rig.rebuild();
-    rig.run(at(12, 5, 29, 900));
-    QCOMPARE(rig.portByte(), quint8(32));
-    rig.run(at(12, 5, 31));
-    QCOMPARE(rig.portBytes.last(), (QPair<QTime, quint8>{QTime(12, 5, 30, 50), 0}));
+    rig.run(QDateTime(kMonday, off.addSecs(2)));
+    QCOMPARE(rig.portBytes, (QList<QPair<QTime, quint8>>{{QTime(11, 59, 58), 0}, {QTime(12, 0, 0), 32}, {off, 0}}));
+    QCOMPARE(rig.log("AL").count("Remote Start 1 On"), 1);
+    QTEST(int(rig.home.errors.size()), "errors");
 }
 
 void tst_SwitchEngine::holdAcrossMidnight()
@@ -305,6 +322,89 @@ void tst_SwitchEngine::lateTickTooCloseToTheSwitchDoesNotArm()
     rig.clock.set(at(11, 59, 56));
     rig.run(at(12, 0, 5));
     QVERIFY(rig.sent().isEmpty());
+}
+
+// A time of day moved forward (a manual change, daylight saving in spring)
+// gives nothing late for a switch it jumps over, only the line that says it
+// was skipped; a switch still ahead after the move is switched as usual.
+void tst_SwitchEngine::clockMovedForwardSkipsTheSwitch_data()
+{
+    QTest::addColumn<QByteArray>("zone");
+    QTest::addColumn<QDateTime>("start");
+    QTest::addColumn<QTime>("jumpFrom");
+    QTest::addColumn<QTime>("jumpTo"); // invalid: the zone's own change of time
+    QTest::addColumn<QTime>("until");
+    QTest::addColumn<QString>("switchTime");
+    QTest::addColumn<int>("sends");
+    QTest::addColumn<QByteArray>("logged");
+    QTest::newRow("set 40 s forward across the switch")
+        << QByteArray("UTC") << at(11, 59, 30) << QTime(11, 59, 40) << QTime(12, 0, 20) << QTime(12, 0, 25)
+        << "12:00:00" << 0
+        << QByteArray("12:00:20  Skipped Late 12:00:00\r\n");
+    QTest::newRow("set 5 s forward after the commands")
+        << QByteArray("UTC") << at(11, 59, 30) << QTime(11, 59, 58) << QTime(12, 0, 3) << QTime(12, 0, 5)
+        << "11:59:59" << 2 << QByteArray("12:00:03  Skipped Late 11:59:59\r\n");
+    QTest::newRow("set 8 s forward into the window's end")
+        << QByteArray("UTC") << at(11, 59, 30) << QTime(11, 59, 40) << QTime(11, 59, 48) << QTime(12, 0, 5)
+        << "12:00:00" << 2 << QByteArray("12:00:00  Remote Start 1 On\r\n12:00:01  Remote Start 1 Off\r\n");
+    // Sunday 28 March 2027: 02:00 comes as 03:00 in Berlin.
+    QTest::newRow("spring daylight saving")
+        << QByteArray("Europe/Berlin") << QDateTime(QDate(2027, 3, 28), QTime(1, 59, 40)) << QTime() << QTime()
+        << QTime(3, 0, 5) << "02:30:00" << 0 << QByteArray("03:00:00  Skipped Late 02:30:00\r\n");
+}
+
+void tst_SwitchEngine::clockMovedForwardSkipsTheSwitch()
+{
+    QFETCH(QByteArray, zone);
+    QFETCH(QDateTime, start);
+    QFETCH(QTime, jumpFrom);
+    QFETCH(QTime, jumpTo);
+    QFETCH(QTime, until);
+    QFETCH(QString, switchTime);
+    QFETCH(QByteArray, logged);
+    qputenv("TZ", zone);
+    const auto backToUtc = qScopeGuard([] { qputenv("TZ", "UTC"); });
+    const QDate day = start.date();
+    Rig rig(QDateTime(day, start.time()));
+    rig.station.settings.RemoteControlOn = true;
+    std::array<QString, 7> times;
+    times[day.dayOfWeek() % 7] = switchTime;
+    rig.addSchedule(QStringLiteral("Late"), 1, 2, QString(), times);
+    rig.rebuild();
+    if (jumpTo.isValid()) {
+        rig.run(QDateTime(day, jumpFrom));
+        rig.clock.jump(QDateTime(day, jumpTo));
+    }
+    rig.run(QDateTime(day, until));
+    QTEST(int(rig.sent().size()), "sends");
+    const QByteArray log = rig.log("AL", day);
+    QVERIFY2(log.endsWith(logged), log.constData());
+    QCOMPARE(log.count("Remote Start 1 On"), logged.contains("Remote Start") ? 1 : 0);
+    QVERIFY(rig.station.nextSwitch(1).NextSwitchDate > day);
+}
+
+// Sunday 31 October 2027: the hour from 02:00 comes twice in Berlin. A list
+// rebuilt in the repeated hour (as an Apply in the editor does) shows the
+// switch of 02:30 again; it is not switched a second time.
+void tst_SwitchEngine::clockMovedBackSwitchesOnce()
+{
+    qputenv("TZ", "Europe/Berlin");
+    const auto backToUtc = qScopeGuard([] { qputenv("TZ", "UTC"); });
+    const QDate sunday(2027, 10, 31);
+    const auto utc = [&](int h, int m, int s) { return QDateTime(sunday, QTime(h, m, s), Qt::UTC).toLocalTime(); };
+    Rig rig(utc(0, 29, 40)); // 02:29:40 summer time
+    rig.station.settings.RemoteControlOn = true;
+    rig.addSchedule(QStringLiteral("Twice"), 1, 2, QString(), std::array<QString, 7>{QStringLiteral("02:30:00")});
+    rig.rebuild();
+    rig.run(utc(0, 30, 5));
+    rig.clock.set(utc(0, 59, 58));
+    rig.run(utc(1, 0, 2)); // 02:00:02 winter time
+    rig.clock.set(utc(1, 10, 0));
+    rig.rebuild();
+    QCOMPARE(rig.station.nextSwitch(1).NextSwitchDate, sunday);
+    rig.run(utc(1, 30, 10));
+    QCOMPARE(rig.sent().size(), 2);
+    QCOMPARE(rig.log("AL", sunday).count("Remote Start 1 On"), 1);
 }
 
 void tst_SwitchEngine::noModelSendsNothing()

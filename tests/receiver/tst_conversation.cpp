@@ -24,6 +24,7 @@ public:
         m_now = m_now.addMSecs(m_stepMs);
         return t;
     }
+    qint64 monotonicMs() const override { return 0; }
     bool setTimeOfDay(const QTime &, QString *) override { return false; }
     void sleepMs(int ms) override { m_now = m_now.addMSecs(ms); }
 
