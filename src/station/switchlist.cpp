@@ -55,7 +55,7 @@ QString SwitchEntry::displayLine() const
     return DayNames().at(date.dayOfWeek() % 7 + 1).left(3) + sortText.mid(8);
 }
 
-SwitchListBuild BuildSwitchList(const ScheduleStore &store, int receiver, bool twoReceivers, const QDate &today,
+SwitchListBuild BuildSwitchList(const ScheduleStore &store, int receiver, int twoReceivers, const QDate &today,
                                 double secondsSinceMidnight)
 {
     SwitchListBuild build;
@@ -66,7 +66,7 @@ SwitchListBuild BuildSwitchList(const ScheduleStore &store, int receiver, bool t
     const int todayIndex = today.dayOfWeek() % 7;
 
     store.ScanSchedules([&](int n, const ScheduleRecord &r) {
-        const bool taken = receiver == 1 ? (!twoReceivers || r.Receiver == 1) : r.Receiver == 2;
+        const bool taken = receiver == 1 ? (twoReceivers == 0 || r.Receiver == 1) : r.Receiver == 2;
         if (!taken)
             return;
         for (int d = 0; d < 7; ++d) {
@@ -91,15 +91,14 @@ SwitchListBuild BuildSwitchList(const ScheduleStore &store, int receiver, bool t
             build.entries.append(std::move(entry));
         }
     });
-    // The order of the texts without regard to case. The date and time part
-    // holds only digits, ':' and spaces, so it is compared as the date and the
-    // time text; only equal moments compare their names.
+    // By the moment, then by the name without regard to case. The moment is
+    // compared by its value, not its text: a time typed as "08:5:00" comes
+    // before "08:10:00".
     std::stable_sort(build.entries.begin(), build.entries.end(), [](const SwitchEntry &a, const SwitchEntry &b) {
         if (a.date != b.date)
             return a.date < b.date;
-        const int byTime = QStringView(a.sortText).mid(9, 8).compare(QStringView(b.sortText).mid(9, 8));
-        if (byTime != 0)
-            return byTime < 0;
+        if (a.seconds != b.seconds)
+            return a.seconds < b.seconds;
         return QStringView(a.sortText).mid(18).compare(QStringView(b.sortText).mid(18), Qt::CaseInsensitive) < 0;
     });
     return build;

@@ -49,9 +49,10 @@ struct SwitchListBuild
 
 // The switches of one receiver in the seven days from `today`: the times of
 // today still to come, the next six days, and today's passed times moved to
-// the same weekday next week. With one receiver every schedule in use
-// belongs to receiver 1.
-SwitchListBuild BuildSwitchList(const ScheduleStore &store, int receiver, bool twoReceivers, const QDate &today,
+// the same weekday next week. With one receiver (TwoReceivers 0) every
+// schedule in use belongs to receiver 1; otherwise receiver 1 takes the
+// schedules of receiver 1 and receiver 2 those of receiver 2.
+SwitchListBuild BuildSwitchList(const ScheduleStore &store, int receiver, int twoReceivers, const QDate &today,
                                 double secondsSinceMidnight);
 // Takes the first entry of a build as the next switch.
 void takeNextSwitch(const ScheduleStore &store, const QList<SwitchEntry> &entries, NextSwitch &next);

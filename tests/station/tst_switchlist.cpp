@@ -156,11 +156,14 @@ void tst_SwitchList::sameTimeSortsByNameWithoutCase()
     f.add({QStringLiteral("B Show"), 1, onDay(1, QStringLiteral("12:00:00"))});
     f.add({QStringLiteral("a show"), 1, onDay(1, QStringLiteral("12:00:00"))});
     f.add({QStringLiteral("C show"), 1, onDay(1, QStringLiteral("11:59:59"))});
+    // A hand-edited time is ordered by its value, not its text.
+    f.add({QStringLiteral("D show"), 1, onDay(1, QStringLiteral("11:5:00"))});
     f.station.BuildSwitchList1();
-    QCOMPARE(f.lines(1), (QStringList{QStringLiteral("Mon 11:59:59 C show                   "),
+    QCOMPARE(f.lines(1), (QStringList{QStringLiteral("Mon 11:5:00  D show                   "),
+                                      QStringLiteral("Mon 11:59:59 C show                   "),
                                       QStringLiteral("Mon 12:00:00 a show                   "),
                                       QStringLiteral("Mon 12:00:00 B Show                   ")}));
-    QCOMPARE(f.station.nextSwitch(1).NextRecord, 3);
+    QCOMPARE(f.station.nextSwitch(1).NextRecord, 4);
     f.clock.set(QDateTime(kMonday, QTime(11, 59, 59)));
     f.station.BuildSwitchList1();
     QCOMPARE(f.station.nextSwitch(1).NextRecord, 2);
@@ -179,6 +182,8 @@ void tst_SwitchList::receiverRouting_data()
     QTest::newRow("two receivers: receiver 2 only") << 1 << 2 << 0 << 1;
     QTest::newRow("two receivers: receiver 1 only") << 1 << 1 << 1 << 0;
     QTest::newRow("two receivers: unset receiver nowhere") << 1 << 0 << 0 << 0;
+    QTest::newRow("hand-edited 2: receiver 1 keeps its own") << 2 << 1 << 1 << 0;
+    QTest::newRow("hand-edited 2: receiver 2's is not taken") << 2 << 2 << 0 << 0;
 }
 
 void tst_SwitchList::receiverRouting()
