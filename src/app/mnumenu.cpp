@@ -184,7 +184,10 @@ void mnuMenu::buildMenus()
     QMenu *mnuFile = bar->addMenu(QStringLiteral("&File"));
     mnuFile->setObjectName(QStringLiteral("mnuFile"));
     connect(addEntry(mnuFile, "mnuLoadSchedules", QStringLiteral("Load Schedules from Floppy")),
-            &QAction::triggered, this, [this] { LoadSchedules(m_station); });
+            &QAction::triggered, this, [this] {
+                if (LoadSchedules(m_station) && m_schedule)
+                    m_schedule->scheduleFileReplaced();
+            });
     connect(addEntry(mnuFile, "mnuLoadSourceCodes", QStringLiteral("Load Source Codes from Floppy")),
             &QAction::triggered, this, [] { LoadSourceCodes(); });
     connect(addEntry(mnuFile, "mnuSaveFiles", QStringLiteral("Save Schedules and Source Codes to Floppy")),

@@ -10,6 +10,7 @@
 #include "receiver/sourcecodes.h"
 #include "schedule/schedulerecord.h"
 #include "controls.h"
+#include "filetextvalidator.h"
 #include "twips.h"
 
 #include <QComboBox>
@@ -98,6 +99,7 @@ void frmSchedule::buildControls()
     lblPgmName = fieldLabel("lblPgmName", QStringLiteral("Program Name"), 0);
     txtPgmName = makeTextBox(area, "txtPgmName", 25, QStringLiteral("Enter the Name of the Program"),
                              twipsRect(kFieldLeft, rowTop(0), 2880, 315));
+    txtPgmName->setValidator(new FileTextValidator(txtPgmName));
     lblPgmLen = fieldLabel("lblPgmLen", QStringLiteral("Length"), 1);
     txtSatLen = makeTextBox(area, "txtSatLen", 5,
                             QStringLiteral("Enter the length of Program if you are using the Remote Start Holding "
@@ -114,6 +116,7 @@ void frmSchedule::buildControls()
     cboSatLang->setCompleter(nullptr);
     // A fourth character is refused; Backspace and Delete still work.
     cboSatLang->lineEdit()->setMaxLength(SourceCodes::kMaxLength);
+    cboSatLang->lineEdit()->setValidator(new FileTextValidator(cboSatLang));
     lblPgmPort = fieldLabel("lblPgmPort", QStringLiteral("Unity Port"), 3);
     cboSatPort = named(new QComboBox(area), "cboSatPort", twipsRect(kFieldLeft, rowTop(3), 855, 345),
                        QStringLiteral("Unity audio port"));
@@ -291,10 +294,10 @@ void frmSchedule::ShowScheduleInEditor()
     const int n = CurrentSchedule;
     lblScheduleNo->setText(QString::number(n));
     txtPgmName->setFocus();
-    const std::optional<QString> record = m_station.store().ReadScheduleRecord(n);
-    if (!record)
+    const std::optional<ScheduleRecord> found = scheduleInUse(n);
+    if (!found)
         return;
-    const ScheduleRecord r = ParseScheduleRecord(*record);
+    const ScheduleRecord &r = *found;
     txtPgmName->setText(withoutPadding(r.PgmName));
     txtSatLen->setText(withoutPadding(withoutLeadingSpaces(r.SatLen)));
     cboSatLang->setEditText(withoutPadding(r.SatLang));
@@ -302,12 +305,7 @@ void frmSchedule::ShowScheduleInEditor()
     selectItem(cboSatRoute, digitValue(r.SatRoute.at(0)));
     selectItem(cboReceiver, r.Receiver - 1);
     selectItem(cboSatAtt, leadingNumber(r.SatAtt));
-    if (r.RemoteStart == 1)
-        Option1->setChecked(true);
-    else if (r.RemoteStart == 2)
-        Option2->setChecked(true);
-    else if (r.RemoteStart == 3)
-        Option3->setChecked(true);
+    chooseRemoteStart(r.RemoteStart);
     for (int d = 0; d < 7; ++d)
         txtSwitchTime[d]->setText(withoutPadding(r.SwitchTime[d]));
 }
@@ -327,14 +325,63 @@ void frmSchedule::newSchedule()
     cboReceiver->setCurrentIndex(0);
 }
 
+// The option of a stored remote start; a start never chosen (a new
+// schedule's blank field) shows none, so that Apply stores none unless the
+// operator picks one.
+void frmSchedule::chooseRemoteStart(int remoteStart)
+{
+    const std::array<QRadioButton *, 3> options{Option1, Option2, Option3};
+    for (int choice = 1; choice <= 3; ++choice) {
+        QRadioButton *option = options[choice - 1];
+        option->setAutoExclusive(false);
+        option->setChecked(remoteStart == choice);
+        option->setAutoExclusive(true);
+    }
+    RemoteStartChoice = remoteStart >= 1 && remoteStart <= 3 ? remoteStart : 0;
+}
+
+std::optional<ScheduleRecord> frmSchedule::scheduleInUse(int n) const
+{
+    const std::optional<QString> record = m_station.store().ReadScheduleRecord(n);
+    if (!record)
+        return std::nullopt;
+    ScheduleRecord r = ParseScheduleRecord(*record);
+    if (!r.inUse())
+        return std::nullopt;
+    return r;
+}
+
+// The list showed a schedule that the file no longer holds (a restore from
+// the floppy, a deletion elsewhere): the window starts afresh from the file.
+void frmSchedule::forgetStaleSchedule(int n)
+{
+    Load();
+    ShowErrorMessage(QStringLiteral("Schedule %1 is no longer in the schedule file. The list of schedules has been "
+                                    "read again.")
+                         .arg(n));
+}
+
+void frmSchedule::scheduleFileReplaced()
+{
+    if (CurrentSchedule != 0 && !scheduleInUse(CurrentSchedule))
+        Load();
+    else
+        fillScheduleList(CurrentSchedule);
+}
+
 void frmSchedule::chooseSchedule()
 {
     SelectedDay = kNoDay;
     const QList<QListWidgetItem *> selected = lstDisplaySchedule->selectedItems();
     if (selected.isEmpty())
         return;
+    const int n = selected.first()->data(Qt::UserRole).toInt();
+    if (!scheduleInUse(n)) {
+        forgetStaleSchedule(n);
+        return;
+    }
     revealEditor(false);
-    CurrentSchedule = selected.first()->data(Qt::UserRole).toInt();
+    CurrentSchedule = n;
     ShowScheduleInEditor();
 }
 
@@ -343,9 +390,15 @@ void frmSchedule::applySchedule()
     const int n = CurrentSchedule;
     if (n == 0)
         return;
+    // Storing into a slot that was freed meanwhile would bring back a
+    // deleted schedule, or overwrite another one given that slot.
+    if (!scheduleInUse(n)) {
+        forgetStaleSchedule(n);
+        return;
+    }
     for (int d = 0; d < 7; ++d)
         DayTimes[d] = fixedWidth(txtSwitchTime[d]->text(), 8);
-    RemoteStartChoice = Option3->isChecked() ? 3 : Option2->isChecked() ? 2 : 1;
+    RemoteStartChoice = Option3->isChecked() ? 3 : Option2->isChecked() ? 2 : Option1->isChecked() ? 1 : 0;
     if (const std::optional<QString> refusal = ScheduleInputError(txtSatLen->text(), DayTimes)) {
         ShowErrorMessage(*refusal);
         return;

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "schedule/schedulerecord.h"
 #include "schedule/schedulevalidation.h"
 
 #include <QMainWindow>
 #include <QPointer>
 
 #include <array>
+#include <optional>
 
 class QAction;
 class QComboBox;
@@ -33,6 +35,9 @@ public:
 
     // Fills the edit controls from the record of CurrentSchedule.
     void ShowScheduleInEditor();
+    // The schedule file was replaced (a restore from the floppy): the list is
+    // read again, and a schedule being edited that is gone is let go.
+    void scheduleFileReplaced();
 
     // What lstDisplaySchedule lists, in its order: what printing reads.
     QList<ScheduleListEntry> scheduleList() const;
@@ -55,6 +60,11 @@ private:
     // The window as freshly opened: edit controls hidden, nothing current.
     void Load();
     void revealEditor(bool byNew);
+    void chooseRemoteStart(int remoteStart);
+    // The record of schedule n when it is in use; nothing for a free slot or
+    // a number beyond the file.
+    std::optional<ScheduleRecord> scheduleInUse(int n) const;
+    void forgetStaleSchedule(int n);
     void newSchedule();
     void chooseSchedule();
     void applySchedule();

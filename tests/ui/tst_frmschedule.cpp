@@ -11,7 +11,9 @@
 #include "testdata.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -88,6 +90,9 @@ private Q_SLOTS:
     void choosingShowsTheRecord();
     void applyStoresEveryFieldByteForByte();
     void newReusesADeletedSlotAndApplySelectsIt();
+    void staleChoiceIsLetGo_data();
+    void staleChoiceIsLetGo();
+    void charactersTheFilesCannotHoldAreRefused();
     void newPresetsReceiverOne_data();
     void newPresetsReceiverOne();
     void newRefusesTheThousandthSchedule();
@@ -327,10 +332,60 @@ void tst_frmSchedule::newReusesADeletedSlotAndApplySelectsIt()
     QCOMPARE(selected.first()->text(), QStringLiteral("Brand New                "));
     QCOMPARE(selected.first()->data(Qt::UserRole).toInt(), 4);
     QCOMPARE(m_home->read(kSchedules).size(), 6 * 96);
-    // The fresh record names no source and no port; its blank route and
-    // attenuation read as Left and 0.
-    QCOMPARE(stored(4), record("Brand New", "", "", "", "0", "0", "1", "1", {"", "", "07:15:00"}));
+    // The fresh record names no source, no port and no remote start; its
+    // blank route and attenuation read as Left and 0.
+    QCOMPARE(stored(4), record("Brand New", "", "", "", "0", "0", "", "1", {"", "", "07:15:00"}));
     QCOMPARE(recordNames(m_station->switchList(1)), QStringList{"Brand New"});
+}
+
+void tst_frmSchedule::staleChoiceIsLetGo_data()
+{
+    QTest::addColumn<bool>("applying");
+    QTest::newRow("choosing its old entry") << false;
+    QTest::newRow("applying it") << true;
+}
+
+// The file changes under the window (a restore from the floppy frees slot 2):
+// the window neither crashes on the empty record nor writes into the slot.
+void tst_frmSchedule::staleChoiceIsLetGo()
+{
+    QFETCH(bool, applying);
+    start({named("One"), record("Two", "", "", "", "0", "0", "3", "1", {}), named("Three")});
+    open();
+    if (applying)
+        choose(QStringLiteral("Two"));
+    QVERIFY(m_station->store().DeleteSchedule(2));
+    const QByteArray before = m_home->read(kSchedules);
+    if (applying)
+        QTest::mouseClick(child<QPushButton>("cmdApply"), Qt::LeftButton);
+    else
+        choose(QStringLiteral("Two"));
+    QCOMPARE(m_home->errors, QStringList{QStringLiteral("Schedule 2 is no longer in the schedule file. The list of "
+                                                        "schedules has been read again.")});
+    m_home->errors.clear();
+    QCOMPARE(m_home->read(kSchedules), before);
+    QCOMPARE(m_window->currentSchedule(), 0);
+    QCOMPARE(texts(child<QListWidget>("lstDisplaySchedule")),
+             (QStringList{QStringLiteral("One                      "), QStringLiteral("Three                    ")}));
+    // A new schedule after the Holding one starts with no remote start chosen.
+    QTest::mouseClick(child<QPushButton>("cmdNew"), Qt::LeftButton);
+    for (const char *option : {"Option1", "Option2", "Option3"})
+        QVERIFY(!child<QRadioButton>(option)->isChecked());
+}
+
+// The files hold Windows-1252: what they cannot hold is not typed at all.
+void tst_frmSchedule::charactersTheFilesCannotHoldAreRefused()
+{
+    start({named("One")});
+    open();
+    choose(QStringLiteral("One"));
+    auto *name = child<QLineEdit>("txtPgmName");
+    name->clear();
+    for (const QChar c : QStringLiteral("Caf\u00e9 \u03a9\u20ac")) {
+        QKeyEvent typed(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(name, &typed);
+    }
+    QCOMPARE(name->text(), QStringLiteral("Caf\u00e9 \u20ac"));
 }
 
 void tst_frmSchedule::newPresetsReceiverOne_data()
@@ -717,7 +772,7 @@ void tst_frmSchedule::failedWriteIsShownAndNothingFollows()
     }
     setrlimit(RLIMIT_FSIZE, &saved);
 
-    QCOMPARE(m_home->errors, QStringList{ErrorReportText(EFBIG, errnoDescription(EFBIG))});
+    QCOMPARE(m_home->errors, QStringList{errnoReportText(EFBIG, m_home->file(kSchedules))});
     QCOMPARE(m_home->read(kSchedules), before);
     QCOMPARE(rebuilt.size(), 0);
     QVERIFY(!frmScheduleConflicts::instance());
