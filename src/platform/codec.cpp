@@ -4,6 +4,8 @@
 
 namespace {
 
+constexpr char kNotInSet = '?';
+
 // 0x80-0x9F of Windows-1252; 0 marks the five bytes the set leaves undefined,
 // which are kept as the C1 control of the same value so that no byte is lost.
 constexpr std::array<char16_t, 32> kHighControls = {
@@ -27,7 +29,7 @@ char encodeChar(char16_t c)
         if (kHighControls[i] == c || (kHighControls[i] == 0 && c == 0x80 + i))
             return char(0x80 + i);
     }
-    return '?';
+    return kNotInSet;
 }
 
 } // namespace
@@ -47,4 +49,13 @@ QByteArray Codec::toWindows1252(QStringView text)
     for (qsizetype i = 0; i < text.size(); ++i)
         bytes[i] = encodeChar(text[i].unicode());
     return bytes;
+}
+
+bool Codec::canEncode(QStringView text)
+{
+    for (const QChar c : text) {
+        if (encodeChar(c.unicode()) == kNotInSet && c != QLatin1Char(kNotInSet))
+            return false;
+    }
+    return true;
 }

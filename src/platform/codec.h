@@ -9,4 +9,6 @@
 namespace Codec {
 QString fromWindows1252(QByteArrayView bytes);
 QByteArray toWindows1252(QStringView text);
+// Whether every character of the text has a byte of its own in the set.
+bool canEncode(QStringView text);
 }

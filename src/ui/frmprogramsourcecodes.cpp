@@ -1,4 +1,5 @@
 #include "frmprogramsourcecodes.h"
+#include "filetextvalidator.h"
 
 #include "platform/errorreport.h"
 #include "receiver/sourcecodes.h"
@@ -8,7 +9,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QRegularExpressionValidator>
 
 frmProgramSourceCodes::frmProgramSourceCodes(QWidget *parent) : QWidget(parent, Qt::Window)
 {
@@ -32,7 +32,7 @@ frmProgramSourceCodes::frmProgramSourceCodes(QWidget *parent) : QWidget(parent, 
     txtCRCID->setToolTip(QStringLiteral("Add a new source code....up to 3 characters"));
     txtCRCID->setMaxLength(SourceCodes::kMaxLength);
     // A comma would end the code early for every reader of the file.
-    txtCRCID->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[^,]*")), txtCRCID));
+    txtCRCID->setValidator(new FileTextValidator(txtCRCID, QStringLiteral(",")));
     txtCRCID->installEventFilter(this);
     txtCRCID->hide();
 

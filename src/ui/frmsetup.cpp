@@ -5,6 +5,7 @@
 #include "platform/paths.h"
 #include "ui/fonts.h"
 #include "ui/controls.h"
+#include "ui/filetextvalidator.h"
 #include "ui/twips.h"
 
 #include <QCheckBox>
@@ -138,6 +139,7 @@ void frmSetUp::buildControls()
     label2 = makeLabel(area, "label2", QStringLiteral("Time to reset clock"), twipsRect(240, 3000, 1455, 375));
     txtClockResetTime = named(new QLineEdit(area), "txtClockResetTime", twipsRect(1920, 2880, 615, 285),
                               QStringLiteral("Minute and second of the hour that time should be re-set."));
+    txtClockResetTime->setValidator(new FileTextValidator(txtClockResetTime));
 
     chkRemote = makeCheck(area, "chkRemote", QStringLiteral("Remote Control"), twipsRect(240, 3360, 1455, 495),
                           QStringLiteral("This box must be checked if you are using the parallel port for "
