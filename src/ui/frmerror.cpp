@@ -27,6 +27,7 @@ frmError::frmError(QWidget *parent)
     setFixedSize(twips(4275), twips(2325));
 
     lblMessage = new QLabel(this);
+    lblMessage->setTextFormat(Qt::PlainText);
     lblMessage->setObjectName(QStringLiteral("lblMessage"));
     lblMessage->setGeometry(twipsRect(240, 360, 3735, 975));
     lblMessage->setWordWrap(true);
