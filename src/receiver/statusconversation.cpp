@@ -2,6 +2,7 @@
 
 #include "conversation.h"
 
+#include "platform/clock.h"
 #include "platform/serialchannel.h"
 
 namespace Status {
@@ -12,6 +13,20 @@ int loadPromptFrom(const QString &query)
 }
 
 namespace {
+
+// The Set Receiver window opens this window right after its switch and relay
+// commands, whose prompts can still be on their way: they are let in and
+// dropped before the query, so that only the query's own answer is shown.
+constexpr int kQuietMs = 100;
+constexpr int kLongestDropMs = 400;
+
+void dropEarlierAnswers(SerialChannel &channel, const Clock &clock)
+{
+    const qint64 until = clock.monotonicMs() + kLongestDropMs;
+    channel.clearInput();
+    while (clock.monotonicMs() < until && channel.waitForReadyRead(kQuietMs))
+        channel.clearInput();
+}
 
 bool fail(SerialChannel &channel, QString *failure)
 {
@@ -29,6 +44,7 @@ bool load(SerialChannel &channel, const Clock &clock, int port, const QString &s
     answer.clear();
     if (!channel.open(port, settings))
         return fail(channel, failure);
+    dropEarlierAnswers(channel, clock);
     if (!channel.write(Conversation::commandLine(query)))
         return fail(channel, failure);
     Conversation::collect(channel, clock, Conversation::limitA(clock), loadPromptFrom(query), answer);

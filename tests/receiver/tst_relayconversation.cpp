@@ -131,10 +131,11 @@ void tst_RelayConversation::statusEndCondition()
     QVERIFY(ok);
     QCOMPARE(answer, reply);
     QCOMPARE(fake.linesSent(), QList<QByteArray>{query.toLatin1() + '\r'});
+    // Opening the window first lets a tenth of a second of earlier answers go by.
     if (fullLimit)
         QVERIFY(elapsedMs(clock) > 1000);
     else
-        QVERIFY(elapsedMs(clock) < 100);
+        QVERIFY(elapsedMs(clock) < 250);
     QCOMPARE(fake.openNow, 0);
 }
 

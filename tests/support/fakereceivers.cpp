@@ -26,6 +26,9 @@ public:
         m_port = portNumber;
         m_settings = settingsText;
         m_open = true;
+        // What the receiver sent while the port was closed is lost, as on a
+        // real line; what it sends from now on arrives.
+        pending().removeIf([now = m_bus.clock.now()](const auto &item) { return item.first < now; });
         ++m_bus.opens;
         ++m_bus.openNow;
         return true;
@@ -51,15 +54,15 @@ public:
             if (m_bus.replies) {
                 for (const FakeReceivers::Reply &part : m_bus.replies(m_port, line)) {
                     if (!part.bytes.isEmpty())
-                        m_pending.append({m_bus.clock.now().addMSecs(part.delayMs), part.bytes});
+                        pending().append({m_bus.clock.now().addMSecs(part.delayMs), part.bytes});
                 }
-                std::stable_sort(m_pending.begin(), m_pending.end(),
+                std::stable_sort(pending().begin(), pending().end(),
                                  [](const auto &a, const auto &b) { return a.first < b.first; });
                 continue;
             }
             const QByteArray reply = m_bus.answer ? m_bus.answer(m_port, line) : QByteArray();
             if (!reply.isEmpty())
-                m_pending.append({m_bus.clock.now().addMSecs(m_bus.answerDelayMs), reply});
+                pending().append({m_bus.clock.now().addMSecs(m_bus.answerDelayMs), reply});
         }
         return true;
     }
@@ -68,17 +71,17 @@ public:
     {
         QByteArray out;
         const QDateTime now = m_bus.clock.now();
-        while (!m_pending.isEmpty() && m_pending.first().first <= now)
-            out += m_pending.takeFirst().second;
+        while (m_open && !pending().isEmpty() && pending().first().first <= now)
+            out += pending().takeFirst().second;
         return out;
     }
 
     bool waitForReadyRead(int msecs) override
     {
         const QDateTime deadline = m_bus.clock.now().addMSecs(msecs);
-        if (!m_pending.isEmpty() && m_pending.first().first <= deadline) {
-            if (m_pending.first().first > m_bus.clock.now())
-                m_bus.clock.set(m_pending.first().first);
+        if (m_open && !pending().isEmpty() && pending().first().first <= deadline) {
+            if (pending().first().first > m_bus.clock.now())
+                m_bus.clock.set(pending().first().first);
             return true;
         }
         m_bus.clock.set(deadline);
@@ -92,7 +95,6 @@ public:
         if (!m_open)
             return;
         m_open = false;
-        m_pending.clear();
         ++m_bus.closes;
         --m_bus.openNow;
     }
@@ -105,8 +107,9 @@ private:
     bool m_open = false;
     int m_port = 0;
     QString m_settings;
+    QList<QPair<QDateTime, QByteArray>> &pending() { return m_bus.pending[m_port]; }
+
     QByteArray m_partial;
-    QList<QPair<QDateTime, QByteArray>> m_pending;
     int m_errorNumber = 0;
     QString m_errorText;
 };

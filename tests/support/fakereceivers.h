@@ -4,6 +4,7 @@
 #include "platform/serialchannel.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QList>
 #include <QSet>
 
@@ -45,6 +46,10 @@ public:
     QSet<int> failingWrites;
 
     QList<Sent> sent;
+    // What each receiver is still sending, with when it arrives: it stays on
+    // the line when a port is closed, and only a port open when it arrives
+    // gets it.
+    QHash<int, QList<QPair<QDateTime, QByteArray>>> pending;
     int opens = 0;
     int closes = 0;
     int openNow = 0; // channels open at this moment

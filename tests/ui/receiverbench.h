@@ -35,7 +35,8 @@ public:
                 return "Receiver " + QByteArray::number(port) + " relays\r\nRelay 1: Open\r\n>";
             if (line == "R ER")
                 return "Receiver " + QByteArray::number(port) + " extended relays\r\n>";
-            if (line.startsWith("RE ") || line.startsWith("ER "))
+            // Every command line is answered with the prompt.
+            if (line.startsWith("RE ") || line.startsWith("ER ") || line.startsWith("SETAUDIO "))
                 return "\r\n>";
             if (line == "R M")
                 return "MPEG locked\r\n>";

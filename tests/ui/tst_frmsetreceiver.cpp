@@ -139,13 +139,15 @@ void tst_frmSetReceiver::viewSettingsShowsTheMpegStatusOfTheSameReceiver()
     set.bench.station.settings.Receiver1Port = 3;
     set.bench.station.CommandText = QStringLiteral("R R");
     set.open();
-    set.list("lstPort")->setCurrentRow(4);
     set.press("cmdSet");
-    QCOMPARE(set.bench.fake.linesSent(), (QList<QByteArray>{"SETAUDIO 5 1 SPA 0  \r", "R M\r"}));
+    QCOMPARE(set.bench.fake.linesSent(),
+             (QList<QByteArray>{"SETAUDIO 1 1 SPA 0  \r", "ER D 11\r", "ER D 14\r", "R M\r"}));
     QCOMPARE(set.bench.fake.sent.last().port, 3);
     QCOMPARE(set.bench.station.CommandText, QStringLiteral("R M"));
     frmDisplayReceiver *status = frmDisplayReceiver::instance();
     QVERIFY(status);
+    // The prompts answering the three commands arrive after them and are not
+    // taken for the answer to "R M".
     QCOMPARE(status->findChild<QLabel *>(QStringLiteral("lblDisplayReceiver"))->text(),
              QStringLiteral("MPEG locked\r\n>"));
 }
