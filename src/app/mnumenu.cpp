@@ -62,9 +62,11 @@ QListView *makeList(QWidget *parent, const char *name, const QRect &geometry, QA
     list->setUniformItemSizes(true);
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list->setModel(model);
-    // Room for a whole line: day, time and the 25-character name.
+    // Room for a whole line (day, time and the 25-character name) beside the
+    // scroll bar, with the margins the style gives an item.
+    const int margins = 2 * (list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1) + 8;
     const int needed = list->fontMetrics().horizontalAdvance(QString(38, QLatin1Char('M')))
-        + list->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2 * list->frameWidth() + 4;
+        + list->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2 * list->frameWidth() + margins;
     if (needed > list->width())
         list->resize(needed, list->height());
     return list;
@@ -105,6 +107,7 @@ void mnuMenu::buildControls()
     blue.setColor(QPalette::WindowText, QColor(255, 255, 255));
     area->setPalette(blue);
     area->setMinimumSize(twips(11775), twips(8310));
+    area->installEventFilter(this);
     setCentralWidget(area);
 
     const QColor highlightText = palette().color(QPalette::HighlightedText);
@@ -286,6 +289,45 @@ void mnuMenu::showReceiver2Controls(bool shown)
     Label3->setVisible(shown);
     Label5->setVisible(shown);
     Label6->setVisible(shown);
+    layoutLists();
+}
+
+// The lists keep their place and their line width, but hold at least
+// kListLines lines each and share whatever height the window has beyond
+// that; receiver 2's panel follows receiver 1's list with the gaps of the
+// layout, and the progress bar comes last.
+void mnuMenu::layoutLists()
+{
+    constexpr int kListLines = 15;
+    QWidget *area = centralWidget();
+    const int row = qMax(lstNextToSwitch->sizeHintForRow(0), lstNextToSwitch->fontMetrics().height() + 4);
+    const int smallest = kListLines * row + 2 * lstNextToSwitch->frameWidth();
+    const int top = lstNextToSwitch->y();
+    const int panelGap = twips(4440 - 4080);         // list 1's end to the "Receiver 2" caption
+    const int panelHead = twips(5400 - 4440);        // the caption to list 2
+    const int progressGap = twips(7200 - 6720);      // the last list to the progress bar
+    const int below = progressGap + ProgressBar1->height() + twips(120);
+    const bool two = lstNextToSwitch2->isVisibleTo(this);
+    const int lists = two ? 2 : 1;
+    const int fixed = top + below + (two ? panelGap + panelHead : 0);
+    area->setMinimumHeight(qMax(twips(8310), fixed + lists * smallest));
+    const int height = qMax(smallest, (area->height() - fixed) / lists);
+
+    lstNextToSwitch->resize(lstNextToSwitch->width(), height);
+    const int panel = top + height + panelGap;
+    Label6->move(Label6->x(), panel);
+    Label3->move(Label3->x(), panel + twips(4920 - 4440));
+    Label4->move(Label4->x(), panel + twips(5160 - 4440));
+    lstNextToSwitch2->setGeometry(lstNextToSwitch2->x(), panel + panelHead, lstNextToSwitch2->width(), height);
+    const int last = two ? lstNextToSwitch2->geometry().bottom() : lstNextToSwitch->geometry().bottom();
+    ProgressBar1->move(ProgressBar1->x(), last + progressGap);
+}
+
+bool mnuMenu::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == centralWidget() && event->type() == QEvent::Resize)
+        layoutLists();
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void mnuMenu::closeEvent(QCloseEvent *event)

@@ -43,11 +43,13 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void changeEvent(QEvent *event) override;
 
 private:
     void buildControls();
     void buildMenus();
+    void layoutLists();
 
     Station &m_station;
     std::unique_ptr<ReceiverLink> m_link;

@@ -242,6 +242,22 @@ void frmSetUp::Form_Load()
 
     if (const int option = modelOption(s.ReceiverModel); option >= 0)
         OptModel[option]->setChecked(true);
+    showEveryChoice();
+}
+
+// Each list shows all its choices at once: the EbNo Log list, the keeping
+// list below it, and the window as tall as they need.
+void frmSetUp::showEveryChoice()
+{
+    const auto fit = [](QListWidget *list) {
+        list->resize(list->width(), list->count() * list->sizeHintForRow(0) + 2 * list->frameWidth());
+    };
+    fit(lstHistoryEbNo);
+    Label1->move(Label1->x(), lstHistoryEbNo->geometry().bottom() + 1 + twips(30));
+    lstSaveLogs->move(lstSaveLogs->x(), Label1->y() + twips(240));
+    fit(lstSaveLogs);
+    QWidget *area = centralWidget();
+    area->setFixedSize(area->width(), qMax(twips(4950), lstSaveLogs->geometry().bottom() + 1 + twips(120)));
 }
 
 void frmSetUp::closeEvent(QCloseEvent *event)

@@ -38,6 +38,7 @@ private:
     void buildMenus();
     void connectRules();
     void Form_Load();
+    void showEveryChoice();
     void Form_Unload();
 
     void twoReceiversClicked(bool checked);

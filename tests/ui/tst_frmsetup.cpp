@@ -193,6 +193,11 @@ void tst_frmSetUp::openingShowsTheStoredSettings()
     QVERIFY(!control<QRadioButton>(w, "optBaud2")->isChecked());
     QVERIFY(control<QCheckBox>(w, "chkLog")->isChecked());
     QCOMPARE(selectedText(control<QListWidget>(w, "lstHistoryEbNo")), QStringLiteral("1 per hour"));
+    // Every choice of both lists is in sight, without scrolling.
+    for (const char *name : {"lstHistoryEbNo", "lstSaveLogs"}) {
+        const auto *list = control<QListWidget>(w, name);
+        QVERIFY(list->visualItemRect(list->item(list->count() - 1)).bottom() < list->viewport()->height());
+    }
     QVERIFY(control<QCheckBox>(w, "chkMpeg")->isChecked());
     QVERIFY(!control<QCheckBox>(w, "chkRemote")->isChecked());
     QVERIFY(!control<QCheckBox>(w, "Check1")->isChecked());

@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QApplication>
 #include <QMessageBox>
+#include <QScrollBar>
 #include <QtTest>
 
 namespace {
@@ -47,6 +48,7 @@ private Q_SLOTS:
     void startUpFailureNamesThePath();
     void answeringNoKeepsEverythingRunning();
     void tickShowsClockAndCountdown();
+    void listsShowWholeLinesOfAFullWeek();
     void missingParallelPortIsToldOnce_data();
     void missingParallelPortIsToldOnce();
     void menuCaptions_data();
@@ -197,6 +199,38 @@ void tst_MainWindow::tickShowsClockAndCountdown()
     // A name from the file is shown as it is, never as formatting.
     QCOMPARE(next->textFormat(), Qt::PlainText);
     QCOMPARE(w.findChild<QListView *>(QStringLiteral("lstNextToSwitch"))->model()->index(0, 0).data(Qt::UserRole).toInt(), 1);
+}
+
+// Maximized on a 1280 x 1024 screen, each list holds 15 lines or more, each
+// line whole, and receiver 2's panel stands below receiver 1's list.
+void tst_MainWindow::listsShowWholeLinesOfAFullWeek()
+{
+    TestHome home;
+    home.write(QStringLiteral("Kestrelpoint.ini"), "1210000120");
+    QString schedules;
+    for (int receiver = 1; receiver <= 2; ++receiver) {
+        for (int day = 0; day < 7; ++day)
+            schedules += fresh(QStringLiteral("Twenty-five characters %1").arg(receiver), receiver, day,
+                               QStringLiteral("23:59:59"));
+    }
+    home.write(QStringLiteral("SwitchList.dat"), schedules.toLatin1());
+    ManualClock clock(kMondayMorning);
+    Station station(clock, openParallelPort(home.file(QStringLiteral("none"))));
+    mnuMenu w(station);
+    QString error;
+    QVERIFY(w.Load(&error));
+    w.resize(1280, 994);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    const auto *list1 = w.findChild<QListView *>(QStringLiteral("lstNextToSwitch"));
+    const auto *list2 = w.findChild<QListView *>(QStringLiteral("lstNextToSwitch2"));
+    for (const QListView *list : {list1, list2}) {
+        QCOMPARE(list->model()->rowCount(), 7);
+        QVERIFY(!list->horizontalScrollBar()->isVisible());
+        QVERIFY(list->viewport()->height() >= 15 * list->sizeHintForRow(0));
+    }
+    QVERIFY(w.findChild<QLabel *>(QStringLiteral("Label6"))->y() > list1->geometry().bottom());
+    QVERIFY(list2->geometry().bottom() < w.centralWidget()->height());
 }
 
 void tst_MainWindow::missingParallelPortIsToldOnce_data()
