@@ -1,10 +1,42 @@
 #include "serialchannel.h"
 
+#include <QCoreApplication>
+#include <QFile>
 #include <QSerialPort>
+#include <QStandardPaths>
 #include <QStringList>
 #include <QThread>
 
+#include <unistd.h>
+
+#include <cerrno>
+
 namespace {
+
+// QSerialPort locks a device with a file "LCK..pts_0" in the first of these
+// folders it can use; the file's first line is the locking process.
+QString lockFileOf(const QString &device)
+{
+    QString name = device.startsWith(QLatin1String("/dev/")) ? device.mid(5) : device;
+    name.replace(QLatin1Char('/'), QLatin1Char('_'));
+    const QStringList folders = {QStringLiteral("/var/lock"),        QStringLiteral("/etc/locks"),
+                                 QStringLiteral("/var/spool/locks"), QStringLiteral("/var/spool/uucp"),
+                                 QStringLiteral("/tmp"),             QStringLiteral("/var/tmp"),
+                                 QStringLiteral("/var/lock/lockdev"), QStringLiteral("/run/lock"),
+                                 QStandardPaths::writableLocation(QStandardPaths::TempLocation)};
+    for (const QString &folder : folders) {
+        const QString path = folder + QStringLiteral("/LCK..") + name;
+        if (QFile::exists(path))
+            return path;
+    }
+    return {};
+}
+
+qint64 lockHolder(const QString &lockFile)
+{
+    QFile file(lockFile);
+    return file.open(QIODevice::ReadOnly) ? file.readLine().trimmed().toLongLong() : 0;
+}
 
 // The port layer's own number for a settings text it cannot use.
 constexpr int kInvalidSettings = 380;
@@ -34,13 +66,14 @@ public:
             m_errorText = QStringLiteral("Invalid port number %1").arg(portNumber);
             return false;
         }
+        m_portNumber = portNumber;
         m_port.setPortName(serialPortPath(portNumber));
         m_port.setBaudRate(baud);
         m_port.setParity(QSerialPort::NoParity);
         m_port.setDataBits(QSerialPort::Data8);
         m_port.setStopBits(QSerialPort::OneStop);
         m_port.setFlowControl(QSerialPort::NoFlowControl);
-        if (!m_port.open(QIODevice::ReadWrite)) {
+        if (!m_port.open(QIODevice::ReadWrite) && !(removeOwnLeftoverLock() && m_port.open(QIODevice::ReadWrite))) {
             takeError();
             return false;
         }
@@ -113,19 +146,36 @@ public:
     QString errorText() const override { return m_errorText; }
 
 private:
+    // Every conversation closes its port, so a lock on a closed port that
+    // names this very program is one it failed to remove: it goes.
+    bool removeOwnLeftoverLock()
+    {
+        if (m_port.error() != QSerialPort::PermissionError)
+            return false;
+        const QString lock = lockFileOf(m_port.portName());
+        return !lock.isEmpty() && lockHolder(lock) == QCoreApplication::applicationPid() && QFile::remove(lock);
+    }
+
     void takeError()
     {
+        const QString device = serialPortPath(m_portNumber);
         m_errorNumber = int(m_port.error());
-        m_errorText = m_port.errorString();
-        // The program never runs as root: the serial ports belong to the
-        // dialout group, which the station's user must be in.
-        if (m_port.error() == QSerialPort::PermissionError)
-            m_errorText += QStringLiteral(" (%1: the station's user needs the dialout group: "
-                                          "sudo adduser $USER dialout, then log in again)")
-                               .arg(m_port.portName());
+        m_errorText = m_port.errorString() + QStringLiteral(": ") + device;
+        if (m_port.error() != QSerialPort::PermissionError)
+            return;
+        // Refused by the system: the serial ports belong to the dialout group,
+        // which the station's user must be in. Otherwise another program
+        // holds the port.
+        if (::access(QFile::encodeName(device).constData(), R_OK | W_OK) != 0 && errno == EACCES) {
+            m_errorText += QStringLiteral(" (the station's user needs the dialout group: "
+                                          "sudo adduser $USER dialout, then log in again)");
+        } else if (const qint64 holder = lockHolder(lockFileOf(m_port.portName())); holder > 0) {
+            m_errorText += QStringLiteral(" (the port is in use by process %1)").arg(holder);
+        }
     }
 
     QSerialPort m_port;
+    int m_portNumber = 0;
     int m_errorNumber = 0;
     QString m_errorText;
 };
