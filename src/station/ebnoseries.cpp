@@ -195,3 +195,27 @@ EbNoAxisRange ebNoAxisRange(std::optional<double> lowest, std::optional<double> 
     }
     return {std::max(low, kLowestEbNo), std::min(high, kHighestEbNo)};
 }
+
+EbNoTimeRange ebNoTimeRange(const EbNoDay &day)
+{
+    std::optional<int> first;
+    std::optional<int> last;
+    for (const EbNoTrace &trace : day.traces) {
+        if (trace.runs.isEmpty())
+            continue;
+        first = std::min(first.value_or(86400), trace.runs.first().first().seconds);
+        last = std::max(last.value_or(0), trace.runs.last().last().seconds);
+    }
+    if (!first)
+        return {};
+    return {*first / 3600 * 3600, std::min(86400, (*last / 3600 + 1) * 3600)};
+}
+
+int ebNoTimeStep(double spanSeconds)
+{
+    for (const int step : {60, 300, 900, 1800, 3600, 7200}) {
+        if (spanSeconds / step <= 12)
+            return step;
+    }
+    return 10800;
+}

@@ -96,3 +96,16 @@ struct EbNoAxisRange
     double high = 20;
 };
 EbNoAxisRange ebNoAxisRange(std::optional<double> lowest, std::optional<double> highest);
+
+// The time axis, in seconds of the day: the whole hours around the day's
+// readings (a day the program ran from 06:10 reads 06:00 to 24:00, the first
+// minutes of today 13:00 to 14:00), the whole day without readings.
+struct EbNoTimeRange
+{
+    int from = 0;
+    int to = 86400;
+};
+EbNoTimeRange ebNoTimeRange(const EbNoDay &day);
+// The step between time labels for a span of the axis: the shortest of a
+// minute, 5, 15 and 30 minutes, 1, 2 and 3 hours that needs at most twelve.
+int ebNoTimeStep(double spanSeconds);

@@ -8,6 +8,7 @@
 #include <QScatterSeries>
 #include <QValueAxis>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -78,6 +79,25 @@ double hours(int seconds)
     return seconds / 3600.0;
 }
 
+// "HH:MM", up to "24:00" at the end of the day.
+QString clockLabel(int seconds)
+{
+    return QStringLiteral("%1:%2").arg(seconds / 3600, 2, 10, QLatin1Char('0')).arg(seconds % 3600 / 60, 2, 10,
+                                                                                    QLatin1Char('0'));
+}
+
+// A label at each round time of the span shown.
+void labelTimes(QCategoryAxis *axis, qreal fromHours, qreal toHours)
+{
+    for (const QString &label : axis->categoriesLabels())
+        axis->remove(label);
+    const int step = ebNoTimeStep((toHours - fromHours) * 3600);
+    const int first = int(std::ceil(fromHours * 3600 / step - 1e-6)) * step;
+    axis->setStartValue(hours(first));
+    for (int t = first; t <= toHours * 3600 + 1e-3; t += step)
+        axis->append(clockLabel(t), hours(t));
+}
+
 // The better receiver's strip: a low block under each of its periods, on an
 // axis of its own so that it never moves with the readings.
 QAreaSeries *betterStrip(const QList<EbNoBetterPeriod> &periods, int receiver)
@@ -112,12 +132,19 @@ QString EbNoCharts::traceName(int receiver, bool tagged)
 QChart *EbNoCharts::dayChart(const EbNoDay &day, const QString &title, const PointHandler &onPoint)
 {
     QChart *chart = newChart(title);
-    auto *x = new QValueAxis;
-    x->setRange(0, 24);
-    x->setTickCount(13);
-    x->setMinorTickCount(1);
-    x->setLabelFormat(QStringLiteral("%02.0f:00"));
+    auto *x = new QCategoryAxis;
+    x->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     x->setTitleText(QStringLiteral("Time of day"));
+    // Zooming in or out labels the new span, within the day.
+    QObject::connect(x, &QValueAxis::rangeChanged, x, [x](qreal from, qreal to) {
+        if (from < 0 || to > 24)
+            x->setRange(std::max(from, 0.0), std::min(to, 24.0));
+        else
+            labelTimes(x, from, to);
+    });
+    const EbNoTimeRange time = ebNoTimeRange(day);
+    x->setRange(hours(time.from), hours(time.to));
+    labelTimes(x, hours(time.from), hours(time.to));
     QValueAxis *y = decibelAxis(day.lowest, day.highest);
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);

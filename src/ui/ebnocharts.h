@@ -23,7 +23,8 @@ using PointHandler = std::function<void(int receiver, const QPointF &value, bool
 // "R1" and "R2", or "Eb/No" for the only receiver of an untagged log.
 QString traceName(int receiver, bool tagged);
 
-// Hours on the x axis, decibels on the y axis.
+// Hours on the x axis (labelled at round times, again after each zoom), and
+// decibels on the y axis.
 QChart *dayChart(const EbNoDay &day, const QString &title, const PointHandler &onPoint);
 QChart *monthChart(const EbNoMonth &month, const QString &title, const PointHandler &onPoint);
 

@@ -23,7 +23,8 @@
 
 namespace {
 
-const QString kPointHint = QStringLiteral("Point at a reading to see its time and value.");
+const QString kPointHint =
+    QStringLiteral("Point at a reading to see its time and value. Drag across to zoom in, right-click to zoom out.");
 const QString kDayHint = QStringLiteral("Point at a day to see its figures; click it to see its readings.");
 
 QString decibels(double value, int decimals = -1)
@@ -107,6 +108,8 @@ void frmEbNoChart::showDay(const QDate &day)
     const bool none = m_dayData.traces[0].readings() + m_dayData.traces[1].readings() == 0;
     setWindowTitle(QStringLiteral("EbNo Chart for ") + dayText(day));
     const QString title = QStringLiteral("Eb/No on ") + dayText(day) + (none ? QStringLiteral(": no readings") : QString());
+    // A click on a reading still reaches it; a drag elsewhere zooms.
+    chtEbNo->setRubberBand(QChartView::RubberBands(QChartView::HorizontalRubberBand) | QChartView::ClickThroughRubberBand);
     showChart(EbNoCharts::dayChart(m_dayData, title,
                                    [this](int receiver, const QPointF &value, bool clicked) {
                                        pointAt(receiver, value, clicked);
@@ -129,6 +132,7 @@ void frmEbNoChart::showMonth(const QDate &last)
     setWindowTitle(QStringLiteral("EbNo Month to ") + dayText(last));
     const QString title = QStringLiteral("Eb/No from %1 to %2: each day's lowest, mean and highest reading")
                               .arg(dayText(m_monthData.first), dayText(last));
+    chtEbNo->setRubberBand(QChartView::NoRubberBand);
     showChart(EbNoCharts::monthChart(m_monthData, title,
                                      [this](int receiver, const QPointF &value, bool clicked) {
                                          pointAt(receiver, value, clicked);

@@ -122,22 +122,31 @@ private Q_SLOTS:
         QCOMPARE(shown.join(QStringLiteral(", ")), days);
     }
 
-    void axisRange_data()
+    void axes_data()
     {
-        QTest::addColumn<QPointF>("readings");  // lowest, highest
-        QTest::addColumn<QPointF>("axis");      // low, high
-        QTest::newRow("a decibel spare, at least six across") << QPointF(8.2, 9.1) << QPointF(6, 12);
-        QTest::newRow("a deep fade widens the axis") << QPointF(0.4, 9.1) << QPointF(-1, 11);
-        QTest::newRow("held within what a receiver reports") << QPointF(-9.5, 39.5) << QPointF(-10, 40);
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QPointF>("dB");    // low, high
+        QTest::addColumn<QPoint>("hours");  // from, to
+        QTest::newRow("no readings: 0 to 20 dB over the whole day")
+            << QStringList{"10:00:12  None"} << QPointF(0, 20) << QPoint(0, 24);
+        QTest::newRow("minutes of today: a decibel spare, six across, the hour around them")
+            << QStringList{"13:36:12  8.2", "13:38:12  9.1"} << QPointF(6, 12) << QPoint(13, 14);
+        QTest::newRow("a deep fade widens the axis; a reading at 23:59 reaches 24:00")
+            << QStringList{"06:10:12  0.4", "23:59:20  9.1"} << QPointF(-1, 11) << QPoint(6, 24);
+        QTest::newRow("held within what a receiver reports")
+            << QStringList{"10:00:12  -9.5", "10:01:12  39.5"} << QPointF(-10, 40) << QPoint(10, 11);
     }
 
-    void axisRange()
+    void axes()
     {
-        QFETCH(QPointF, readings);
-        QFETCH(QPointF, axis);
-        const EbNoAxisRange range = ebNoAxisRange(readings.x(), readings.y());
-        QCOMPARE(QPointF(range.low, range.high), axis);
-        QCOMPARE(ebNoAxisRange(std::nullopt, std::nullopt).high, 20.0);
+        QFETCH(QStringList, lines);
+        QFETCH(QPointF, dB);
+        QFETCH(QPoint, hours);
+        const EbNoDay day = ebNoDayFromLines(lines);
+        const EbNoAxisRange range = ebNoAxisRange(day.lowest, day.highest);
+        QCOMPARE(QPointF(range.low, range.high), dB);
+        const EbNoTimeRange time = ebNoTimeRange(day);
+        QCOMPARE(QPoint(time.from, time.to), hours * 3600);
     }
 };
 
