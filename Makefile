@@ -1,7 +1,8 @@
 # Thin wrappers around CMake. See README.md.
 BUILD ?= build
 JOBS ?= $(shell nproc)
-DEB_PACKAGES = cmake g++ make qt6-base-dev libqt6serialport6-dev qt6-serialport-dev \
+# libqt6opengl6-dev: Qt Charts' CMake files ask for Qt6OpenGL, which qt6-charts-dev does not bring.
+DEB_PACKAGES = cmake g++ make qt6-base-dev libqt6serialport6-dev qt6-serialport-dev qt6-charts-dev libqt6opengl6-dev \
                xvfb xauth faketime poppler-utils fonts-dejavu-core fonts-liberation \
                dpkg-dev libcap2-bin file
 export KESTRELPOINT_HOME ?= $(HOME)/Kestrelpoint

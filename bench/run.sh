@@ -13,6 +13,7 @@ export QT_QPA_PLATFORM=offscreen
 echo "Kestrelpoint benchmarks, $(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //')"
 "$build/bench/bench_startup" 2>/dev/null
 "$build/bench/bench_switchlist" 2>/dev/null
+"$build/bench/bench_ebno_chart" 2>/dev/null
 
 # Idle CPU: the program with 999 schedules and two receivers beside a bare Qt
 # program with a 50 ms timer updating one label, both for 60 s.

@@ -2,9 +2,11 @@
 // most 20 characters, holds no line break and no space at either end, comes
 // from the answer's twelfth line, and the log line is one line. The value's
 // number never overflows and the better-receiver bits are never both set.
+// The log line reads back as written, and any line reads safely.
 
 #include "fuzzsupport.h"
 
+#include "platform/clock.h"
 #include "platform/codec.h"
 #include "receiver/ebno.h"
 
@@ -73,6 +75,31 @@ void checkValue(const QByteArray &answer)
         FUZZ_CHECK(two->count('\n') == 1 && two->count('\r') == 1);
     }
     FUZZ_CHECK(!ebNoLogLine(time, 2, QStringLiteral("R1"), value).has_value());
+
+    // The charts read back what was written: the time, the tag and the value.
+    const QString written = Codec::fromWindows1252(one->chopped(2));
+    const std::optional<EbNoLogLine> read = readEbNoLogLine(written);
+    FUZZ_CHECK(read && read->seconds == 14 * 3600 + 12 && read->receiver == 0 && read->value == value);
+    const QString tagged = Codec::fromWindows1252(ebNoLogLine(time, 1, QStringLiteral("R2"), value)->chopped(2));
+    const std::optional<EbNoLogLine> readTagged = readEbNoLogLine(tagged);
+    FUZZ_CHECK(readTagged && readTagged->receiver == 2 && readTagged->value == value);
+    // A reading is the number the output bits round.
+    if (const std::optional<double> dB = ebNoReading(value))
+        FUZZ_CHECK(EbNoNumber(value) == roundHalfEven(*dB));
+}
+
+// Any line read as an Eb/No log line: a time of day and a known receiver, or nothing.
+void checkLogLine(const QByteArray &bytes)
+{
+    const QString line = Codec::fromWindows1252(bytes);
+    const std::optional<EbNoLogLine> read = readEbNoLogLine(line);
+    if (!read)
+        return;
+    FUZZ_CHECK(read->seconds >= 0 && read->seconds < 86400);
+    FUZZ_CHECK(read->receiver >= 0 && read->receiver <= 2);
+    FUZZ_CHECK(line.endsWith(read->value));
+    if (const std::optional<double> dB = ebNoReading(read->value))
+        FUZZ_CHECK(*dB >= kLowestEbNo && *dB <= kHighestEbNo);
 }
 
 // Any text as a value: the number is whole, its sign follows the text, and
@@ -128,6 +155,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     checkValue(bytes);
     checkNumber(bytes);
     checkPrintedValue(bytes);
+    checkLogLine(bytes);
     // The same answer behind twelve short lines, so the fuzzer's text lands
     // where the value is taken from.
     checkValue(QByteArray("line\r\n").repeated(11) + bytes);

@@ -83,6 +83,7 @@ def ebno():
     put(t, 'too-few-lines.txt', receiver_lines(['CARRIER DATA', 'Eb/No 8.5']))
     put(t, 'no-answer.txt', '')
     put(t, 'exponent.txt', receiver_lines(['x'] * 11 + ['9.5e1', 'end']))
+    put(t, 'log-line.txt', '14:00:12 R2 8.5dB')
 
 
 class Provider:

@@ -65,7 +65,8 @@ cat <<INFO
 Demo data folder: $home
 Receiver 1 on $com1, receiver 2 on $com2; the parallel port is the file $home/parport.
 Switches are due 1, 2 and 3 minutes from now. Each receiver prints the commands it gets;
-the activity, Eb/No and MPEG logs fill in $home/logs. Close the main window (or press Ctrl-C) to end.
+the activity, Eb/No and MPEG logs fill in $home/logs. After a few minutes, History > Eb/No and
+Chart draw the readings taken so far. Close the main window (or press Ctrl-C) to end.
 INFO
 
 "$program" &

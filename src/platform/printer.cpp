@@ -131,35 +131,52 @@ void drawLine(QPainter &painter, const QString &line, qreal y, qreal advance)
     }
 }
 
+// Points the printer at the job's target, lays out the page (after choosing
+// the printer, which brings its own defaults) and starts the job. False with
+// the failure in *result; a PDF file claimed for the job is removed again.
+bool beginJob(QPrinter &printer, QPainter &painter, const QString &jobName, const PrintTarget &target,
+              const QPageLayout &layout, PrintResult *result)
+{
+    if (!target.pdfFolder.isEmpty()) {
+        int err = 0;
+        result->pdfFile = claimPdfFile(target.pdfFolder, jobName, &err);
+        if (result->pdfFile.isEmpty()) {
+            *result = failure(err, errnoDescription(err));
+            return false;
+        }
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(result->pdfFile);
+    } else if (target.printerName.isEmpty()) {
+        *result = failure(kPrinterErrorNumber, QStringLiteral("No default printer is installed"));
+        return false;
+    } else {
+        printer.setPrinterName(target.printerName);
+    }
+    printer.setDocName(jobName);
+    printer.setPageOrientation(layout.orientation());
+    printer.setPageMargins(layout.margins(), layout.units());
+    if (!painter.begin(&printer)) {
+        if (!result->pdfFile.isEmpty())
+            QFile::remove(result->pdfFile);
+        *result = failure(kPrinterErrorNumber, QStringLiteral("Printer error"));
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 PrintResult printListing(const PrintListing &listing, const PrintTarget &target)
 {
     QPrinter printer(QPrinter::HighResolution);
-    PrintResult result;
-    if (!target.pdfFolder.isEmpty()) {
-        int err = 0;
-        result.pdfFile = claimPdfFile(target.pdfFolder, listing.jobName, &err);
-        if (result.pdfFile.isEmpty())
-            return failure(err, errnoDescription(err));
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(result.pdfFile);
-    } else if (target.printerName.isEmpty()) {
-        return failure(kPrinterErrorNumber, QStringLiteral("No default printer is installed"));
-    } else {
-        printer.setPrinterName(target.printerName);
-    }
-    printer.setDocName(listing.jobName);
     // Three character widths of Courier New 12 pt: the left edge stays on the
     // column grid, so tools that read the text back find whole columns.
-    printer.setPageMargins(QMarginsF(21.6, 18, 21.6, 18), QPageLayout::Point);
-
+    const QPageLayout layout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(21.6, 18, 21.6, 18),
+                             QPageLayout::Point);
+    PrintResult result;
     QPainter painter;
-    if (!painter.begin(&printer)) {
-        if (!result.pdfFile.isEmpty())
-            QFile::remove(result.pdfFile);
-        return failure(kPrinterErrorNumber, QStringLiteral("Printer error"));
-    }
+    if (!beginJob(printer, painter, listing.jobName, target, layout, &result))
+        return result;
     const QFont font = listingFont();
     painter.setFont(font);
     const QFontMetricsF metrics(painter.font(), &printer);
@@ -178,6 +195,23 @@ PrintResult printListing(const PrintListing &listing, const PrintTarget &target)
         for (qsizetype k = 0; k < lines.size(); ++k)
             drawLine(painter, lines.at(k), k * step + metrics.ascent(), advance);
     }
+    if (!painter.end())
+        return failure(kPrinterErrorNumber, QStringLiteral("Printer error"));
+    result.ok = true;
+    return result;
+}
+
+PrintResult printPage(const QString &jobName, const PageDrawer &draw, const PrintTarget &target)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    const QPageLayout layout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(36, 36, 36, 36),
+                             QPageLayout::Point);
+    PrintResult result;
+    QPainter painter;
+    if (!beginJob(printer, painter, jobName, target, layout, &result))
+        return result;
+    // The painter's origin is the top left of the printable area.
+    draw(painter, QRect(QPoint(0, 0), printer.pageLayout().paintRectPixels(printer.resolution()).size()));
     if (!painter.end())
         return failure(kPrinterErrorNumber, QStringLiteral("Printer error"));
     result.ok = true;

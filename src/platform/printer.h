@@ -1,8 +1,13 @@
 #pragma once
 
 #include <QList>
+#include <QRect>
 #include <QString>
 #include <QStringList>
+
+#include <functional>
+
+class QPainter;
 
 // A printout as the program lays it out: pages of text lines for a
 // fixed-pitch font, where character n of a line stands in column n. Building
@@ -66,3 +71,9 @@ inline constexpr int kPrinterErrorNumber = 482;
 // than the paper holds is printed with its lines closer together, so that a
 // page of the listing stays one sheet with its header.
 PrintResult printListing(const PrintListing &listing, const PrintTarget &target = PrintTarget::fromEnvironment());
+
+// Prints one landscape page as one job: `draw` paints it within `page`, the
+// printable area in the painter's coordinates.
+using PageDrawer = std::function<void(QPainter &painter, const QRect &page)>;
+PrintResult printPage(const QString &jobName, const PageDrawer &draw,
+                      const PrintTarget &target = PrintTarget::fromEnvironment());

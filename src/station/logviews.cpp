@@ -2,6 +2,7 @@
 
 #include "platform/codec.h"
 #include "platform/errorreport.h"
+#include "platform/filewrite.h"
 #include "platform/paths.h"
 
 #include <QFileInfo>
@@ -9,8 +10,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <dirent.h>
-#include <fcntl.h>
-#include <unistd.h>
 
 bool isLogFileName(const QString &fileName, const QString &logKind)
 {
@@ -33,6 +32,14 @@ QString LogFileName(const QString &logKind, const QString &logDateText)
 {
     const QString yymmdd = logDateText.mid(6, 2) + logDateText.mid(0, 2) + logDateText.mid(3, 2);
     return Paths::logsDir() + QLatin1Char('/') + logKind + yymmdd + QStringLiteral(".log");
+}
+
+QDate logDateFromText(const QString &logDateText)
+{
+    if (logDateText.size() != 8 || logDateText.at(2) != QLatin1Char('/') || logDateText.at(5) != QLatin1Char('/'))
+        return {};
+    const QString yyyymmdd = QStringLiteral("20") + logDateText.mid(6, 2) + logDateText.mid(0, 2) + logDateText.mid(3, 2);
+    return QDate::fromString(yyyymmdd, QStringLiteral("yyyyMMdd"));
 }
 
 QStringList LogDayEntries(const QStringList &fileNames, const QString &logKind)
@@ -120,48 +127,23 @@ QStringList LogLinesToShow(const QByteArray &contents, LogOrder order, const QSt
     return order == LogOrder::ByEvent ? SortByEvent(lines) : lines;
 }
 
-namespace {
-
-bool readWholeFile(const QString &path, QByteArray *contents, int *err)
+LogDayFile ReadLogDay(const QString &path)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        *err = errno;
-        return false;
-    }
-    char buffer[65536];
-    for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got == 0)
-            break;
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            *err = errno;
-            ::close(fd);
-            return false;
-        }
-        contents->append(buffer, got);
-    }
-    ::close(fd);
-    return true;
+    LogDayFile file;
+    const QFileInfo info(path);
+    if (info.isFile() && info.size() > 0)
+        FileRead::whole(path, file.contents, &file.error);
+    return file;
 }
-
-} // namespace
 
 LogDayLines LoadLogDay(const QString &logKind, const QString &logDateText, LogOrder order)
 {
     LogDayLines day;
-    const QString path = LogFileName(logKind, logDateText);
-    const QFileInfo info(path);
-    QByteArray contents;
-    if (info.isFile() && info.size() > 0) {
-        int err = 0;
-        if (!readWholeFile(path, &contents, &err)) {
-            day.error = errnoReportText(err, path);
-            return day;
-        }
+    const LogDayFile file = ReadLogDay(LogFileName(logKind, logDateText));
+    if (!file.error.isEmpty()) {
+        day.error = file.error;
+        return day;
     }
-    day.lines = LogLinesToShow(contents, order, logDateText);
+    day.lines = LogLinesToShow(file.contents, order, logDateText);
     return day;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDate>
 #include <QString>
 #include <QStringList>
 
@@ -18,6 +19,8 @@ bool isLogFileName(const QString &fileName, const QString &logKind);
 QString logDateTextFromFileName(const QString &fileName);
 // The day's file in the log folder, rebuilt from its "MM/DD/YY" text.
 QString LogFileName(const QString &logKind, const QString &logDateText);
+// "03/26/07" -> 26 March 2007; an invalid date for any other text.
+QDate logDateFromText(const QString &logDateText);
 
 // The day entries for the log files named, newest day first, or the single
 // entry "No Logs" when none is a log of the kind.
@@ -49,6 +52,13 @@ QString MissingLogLine(const QString &logDateText);
 // What the viewer shows for a day's file: its lines in the order chosen, or
 // the single "does not exist" line for a missing or empty file.
 QStringList LogLinesToShow(const QByteArray &contents, LogOrder order, const QString &logDateText);
+
+struct LogDayFile
+{
+    QByteArray contents;  // empty for a missing or empty file
+    QString error;        // ErrorReportText when the file exists but cannot be read
+};
+LogDayFile ReadLogDay(const QString &path);
 
 struct LogDayLines
 {

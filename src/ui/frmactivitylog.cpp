@@ -3,10 +3,12 @@
 #include "station/logprintout.h"
 #include "station/station.h"
 #include "fonts.h"
+#include "frmebnochart.h"
 #include "frmerror.h"
 #include "logdaylist.h"
 #include "platform/errorreport.h"
 #include "twips.h"
+#include "windowfront.h"
 
 #include <QEvent>
 #include <QListWidget>
@@ -62,6 +64,13 @@ void frmActivityLog::buildControls()
     cmdClose->setGeometry(twipsRect(4080, 3120, 855, 375));
     cmdClose->setFont(msSansSerif(9.75, true));
 
+    cmdChart = new QPushButton(QStringLiteral("C&hart"), m_area);
+    cmdChart->setObjectName(QStringLiteral("cmdChart"));
+    cmdChart->setGeometry(twipsRect(840, 2160, 1215, 375));
+    cmdChart->setFont(msSansSerif(9.75, true));
+    cmdChart->setToolTip(QStringLiteral("Chart of the day's EbNo readings, or of the month up to it"));
+    cmdChart->setVisible(isEbNo());
+
     lstActivityLog = new QListWidget(m_area);
     lstActivityLog->setObjectName(QStringLiteral("lstActivityLog"));
     lstActivityLog->setGeometry(twipsRect(240, 480, 6735, 2400));
@@ -83,6 +92,7 @@ void frmActivityLog::buildControls()
     connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
     connect(mnuExit, &QAction::triggered, this, &QWidget::close);
     connect(mnuPrint, &QAction::triggered, this, &frmActivityLog::printShownLog);
+    connect(cmdChart, &QPushButton::clicked, this, &frmActivityLog::openChart);
 }
 
 void frmActivityLog::loadDayList()
@@ -135,6 +145,17 @@ void frmActivityLog::printShownLog()
     for (int i = 0; i < lstActivityLog->count(); ++i)
         lines.append(lstActivityLog->item(i)->text());
     PrintLog(m_logKind, LogDateText, lines);
+}
+
+void frmActivityLog::openChart()
+{
+    if (!isEbNo() || !LogDayList::hasDayToLoad(lstDate))
+        return;
+    const QDate day = logDateFromText(m_state == ViewState::Showing ? LogDateText : lstDate->currentItem()->text());
+    if (!m_chart)
+        m_chart = new frmEbNoChart(this);
+    m_chart->showDay(day);
+    bringToFront(m_chart);
 }
 
 void frmActivityLog::changeEvent(QEvent *event)

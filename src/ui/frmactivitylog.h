@@ -3,6 +3,7 @@
 #include "station/logviews.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 class QAction;
 class QListWidget;
@@ -10,6 +11,7 @@ class QMenu;
 class QPushButton;
 class QRadioButton;
 class Station;
+class frmEbNoChart;
 
 // The viewer of the activity and Eb/No logs. It keeps the kind of log it was
 // opened with (the station's LogKind at that moment), so its captions, the
@@ -28,6 +30,9 @@ public:
     void toggleDay();
     // Files > Print: the lines shown at this moment, as one job.
     void printShownLog();
+    // cmdChart (Eb/No logs only): the chart of the selected day, in the
+    // viewer's one chart window, which closes with the viewer.
+    void openChart();
 
 protected:
     void changeEvent(QEvent *event) override;
@@ -50,6 +55,8 @@ private:
     QRadioButton *Option2;
     QPushButton *cmdOk;
     QPushButton *cmdClose;
+    QPushButton *cmdChart;
+    QPointer<frmEbNoChart> m_chart;
     QListWidget *lstActivityLog;
     QMenu *mnuFiles;
     QAction *mnuPrint;

@@ -225,6 +225,7 @@ void tst_Package::controlFields_data()
     QTest::newRow("Qt widgets library") << "Depends" << "libqt6widgets6";
     QTest::newRow("Qt serial port library") << "Depends" << "libqt6serialport6";
     QTest::newRow("Qt print library") << "Depends" << "libqt6printsupport6";
+    QTest::newRow("Qt charts library") << "Depends" << "libqt6charts6";
     QTest::newRow("window-system plugin the scan cannot see") << "Depends" << "qt6-qpa-plugins";
     QTest::newRow("setcap for the clock right") << "Recommends" << "libcap2-bin";
     QTest::newRow("adduser for the port groups") << "Recommends" << "adduser";

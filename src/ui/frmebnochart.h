@@ -1,0 +1,53 @@
+#pragma once
+
+#include "station/ebnoseries.h"
+
+#include <QDate>
+#include <QWidget>
+
+class QChart;
+class QChartView;
+class QLabel;
+class QPushButton;
+class QRadioButton;
+
+// The Eb/No charts of the log viewer: a day's readings against the time of
+// day, or the month up to that day as daily bands. Pointing at a reading
+// shows its time and value; clicking a day of the month opens its day chart.
+// The window reads the log files when it shows a chart, and keeps what it
+// read for the pointer.
+class frmEbNoChart : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit frmEbNoChart(QWidget *parent = nullptr);
+
+    void showDay(const QDate &day);
+    // The 31 days up to and including `last`.
+    void showMonth(const QDate &last);
+
+    QChart *chart() const;
+
+private:
+    void showChart(QChart *chart);
+    void pointAt(int receiver, const QPointF &value, bool clicked);
+    void printChart();
+    void chooseImageFile();
+    void saveImage(const QString &path);
+    QString dayText(const QDate &day) const;
+
+    QDate m_day;
+    bool m_month = false;
+    EbNoDay m_dayData;
+    EbNoMonth m_monthData;
+
+    QRadioButton *optDay;
+    QRadioButton *optMonth;
+    QLabel *lblPoint;
+    QChartView *chtEbNo;
+    QLabel *lblNote;
+    QPushButton *cmdPrint;
+    QPushButton *cmdSaveImage;
+    QPushButton *cmdClose;
+};
