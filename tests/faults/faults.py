@@ -25,7 +25,7 @@ FAULTS = {
     # Switch lists
     "passed-today": ("switchlist.cpp", "secondsSinceMidnight >= *s", "secondsSinceMidnight > *s",
                      "a switch at this very second stays today"),
-    "one-receiver-r2": ("switchlist.cpp", "(!twoReceivers || r.Receiver == 1)", "(r.Receiver == 1)",
+    "one-receiver-r2": ("switchlist.cpp", "(twoReceivers == 0 || r.Receiver == 1)", "(r.Receiver == 1)",
                         "with one receiver, receiver-2 schedules are dropped"),
     "countdown-space": ("switchlist.cpp", "(h < 10 ? QStringLiteral(\" \") : QString())", "QString()",
                         "the countdown loses the space before one-digit hours"),
