@@ -1,9 +1,9 @@
 # Thin wrappers around CMake. See README.md.
 BUILD ?= build
 JOBS ?= $(shell nproc)
-DEB_PACKAGES = cmake g++ make qt6-base-dev libqt6serialport6-dev qt6-serialport-dev \
-               xvfb xauth faketime poppler-utils fonts-dejavu-core fonts-liberation \
-               dpkg-dev libcap2-bin file
+DEB_PACKAGES = cmake g++ make pkgconf qt6-base-dev libqt6serialport6-dev qt6-serialport-dev \
+               libsystemd-dev xvfb xauth faketime poppler-utils fonts-dejavu-core \
+               fonts-liberation dpkg-dev libcap2-bin file
 export KESTRELPOINT_HOME ?= $(HOME)/Kestrelpoint
 
 .PHONY: all build deps run test demo package clean

@@ -10,6 +10,7 @@
 #include <array>
 
 class ReceiverLink;
+class ServiceNotify;
 class Station;
 
 // The program's main loop. The 50 ms clock tick shows the time, counts down
@@ -32,6 +33,9 @@ public:
 
     // Starts the clock tick.
     void start();
+    // Told at the end of every tick that the program still runs (the
+    // supervisor's watchdog); none when unset.
+    void setServiceNotify(ServiceNotify *notify) { m_notify = notify; }
     // One tick of tmrClock.
     void tick();
     // One expiry of Timer1 (receiver 1) or Timer2 (receiver 2).
@@ -99,4 +103,5 @@ private:
     // This tick talked to a receiver, so time has passed since takeTime().
     bool m_talked = false;
     QDateTime m_tickBegan;
+    ServiceNotify *m_notify = nullptr;
 };
