@@ -2,8 +2,8 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 DEB_PACKAGES = cmake g++ make pkgconf qt6-base-dev libqt6serialport6-dev qt6-serialport-dev \
-               libsystemd-dev xvfb xauth faketime poppler-utils fonts-dejavu-core \
-               fonts-liberation dpkg-dev libcap2-bin file
+               libsystemd-dev systemd xvfb xauth faketime poppler-utils fonts-dejavu-core \
+               fonts-liberation dpkg-dev libcap2-bin file lintian man-db
 export KESTRELPOINT_HOME ?= $(HOME)/Kestrelpoint
 
 .PHONY: all build deps run test demo package clean
