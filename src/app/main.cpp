@@ -24,7 +24,7 @@ namespace {
 
 // Exit statuses. A supervisor restarts the program after any other end
 // (a signal, a watchdog timeout); these three need a person or nothing.
-constexpr int kStartFailed = 1;    // the data folder or a data file cannot be used
+constexpr int kStartFailed = 1;    // no display, or the data folder or a data file cannot be used
 constexpr int kUsage = 2;          // a command-line argument it does not know
 constexpr int kAlreadyRunning = 3; // another copy works on the same data folder
 
@@ -74,6 +74,14 @@ std::optional<int> answerCommandLine(int argc, char *argv[])
     if (parser.isSet(version)) {
         std::printf("kestrelpoint %s\n", KESTRELPOINT_VERSION);
         return 0;
+    }
+    // Without a screen Qt aborts, which a supervisor takes for a crash and
+    // restarts without end; no screen needs a person, so say so and stop.
+    if (!parser.isSet(QStringLiteral("platform")) && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")
+        && qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        std::fprintf(stderr, "kestrelpoint: There is no display to show the windows on: neither DISPLAY nor "
+                             "WAYLAND_DISPLAY is set (QT_QPA_PLATFORM=offscreen runs the program without one).\n");
+        return kStartFailed;
     }
     return std::nullopt;
 }
