@@ -279,6 +279,9 @@ bool mnuMenu::Load(QString *error)
     const QString portProblem = m_station.parallelPort().problem();
     if (!portProblem.isEmpty() && (m_station.settings.RemoteControlOn || m_station.settings.twoReceivers()))
         ShowErrorMessage(portProblem);
+    // Every start is on the record; one with no end before it follows a
+    // crash, a kill or a power cut.
+    m_station.WriteActivityLog(QStringLiteral("Kestrelpoint Started"));
     m_engine->start();
     return true;
 }
@@ -343,8 +346,18 @@ void mnuMenu::closeEvent(QCloseEvent *event)
         return;
     }
     event->accept();
-    // Yes ends the program at once: no other window's closing logic runs.
-    std::_Exit(0);
+    End();
+}
+
+void mnuMenu::End()
+{
+    m_station.WriteActivityLog(QStringLiteral("Kestrelpoint Ended"));
+    if (m_beforeEnd)
+        m_beforeEnd();
+    if (m_exit)
+        m_exit(EXIT_SUCCESS);
+    else
+        std::_Exit(EXIT_SUCCESS);
 }
 
 void mnuMenu::changeEvent(QEvent *event)

@@ -3,6 +3,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include <functional>
 #include <memory>
 
 class frmAbout;
@@ -38,8 +39,17 @@ public:
     // The two-receiver controls follow the TwoReceivers setting.
     void showReceiver2Controls(bool shown);
 
+    // Ends the program at once, as "Exit Kestrelpoint?" answered Yes does
+    // (and a stop signal): the activity log records the normal end, then
+    // beforeEnd runs and the program exits with status 0; no other window's
+    // closing logic runs.
+    void End();
+    void setBeforeEnd(std::function<void()> beforeEnd) { m_beforeEnd = std::move(beforeEnd); }
+
     // Answer given to "Exit Kestrelpoint?" without asking; for tests.
     void setExitAnswerForTest(int button) { m_exitAnswerForTest = button; }
+    // What End() calls in place of std::_Exit; for tests.
+    void setExitForTest(void (*exitFunction)(int)) { m_exit = exitFunction; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -66,6 +76,8 @@ private:
     QListView *lstNextToSwitch2;
     QProgressBar *ProgressBar1;
     int m_exitAnswerForTest = 0;
+    std::function<void()> m_beforeEnd;
+    void (*m_exit)(int) = nullptr;
 
     // The windows the menus open, one of each at a time.
     QPointer<frmSetUp> m_setUp;

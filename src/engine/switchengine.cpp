@@ -5,6 +5,7 @@
 #include "station/switchlist.h"
 #include "platform/clock.h"
 #include "platform/errorreport.h"
+#include "platform/servicenotify.h"
 #include "receiver/receiverlink.h"
 
 #include <QLocale>
@@ -80,6 +81,8 @@ SwitchEngine::SwitchEngine(Station &station, ReceiverLink &link, QObject *parent
     connect(&tmrClock, &QTimer::timeout, this, [this] {
         tick();
         keepInStep();
+        if (m_notify)
+            m_notify->tickDone();
     });
     Timer1.setInterval(kSwitchTimerMs);
     Timer2.setInterval(kSwitchTimerMs);

@@ -11,6 +11,7 @@
 #include <array>
 
 class ReceiverLink;
+class ServiceNotify;
 class Station;
 
 // The program's main loop. The 50 ms clock tick shows the time, counts down
@@ -39,6 +40,9 @@ public:
 
     // Starts the clock tick.
     void start();
+    // Told at the end of every tick that the program still runs (the
+    // supervisor's watchdog); none when unset.
+    void setServiceNotify(ServiceNotify *notify) { m_notify = notify; }
     // One tick of tmrClock.
     void tick();
     // One expiry of Timer1 (receiver 1) or Timer2 (receiver 2).
@@ -116,4 +120,5 @@ private:
     qint64 m_lastWallMs = -1;
     qint64 m_lastMonotonicMs = 0;
     qint64 m_clockStepMs = 0;
+    ServiceNotify *m_notify = nullptr;
 };

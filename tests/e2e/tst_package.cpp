@@ -18,6 +18,7 @@ namespace {
 
 constexpr int kPackageTimeoutMs = 240 * 1000;
 constexpr int kToolTimeoutMs = 30 * 1000;
+constexpr int kLintianTimeoutMs = 180 * 1000;
 
 struct Ran
 {
@@ -103,6 +104,26 @@ bool hasPackage(const QString &relation, const QString &package)
     return re.match(relation).hasMatch();
 }
 
+// A systemctl of the test's own first in PATH, so no test reaches the
+// machine's user manager: it records its calls in dir/calls and answers as a
+// user manager only when dir/manager exists.
+void useFakeSystemctl(QProcessEnvironment &env, const QString &dir)
+{
+    const QString systemctl = QStringLiteral(R"(#!/bin/sh
+echo "$*" >>'%1/calls'
+[ -e '%1/manager' ] || { echo "Failed to connect to bus" >&2; exit 1; }
+case $2 in
+enable) echo enabled >'%1/state' ;;
+disable) echo disabled >'%1/state' ;;
+is-enabled) cat '%1/state' 2>/dev/null || echo disabled; grep -qx enabled '%1/state' 2>/dev/null ;;
+is-active) echo active ;;
+esac
+)").arg(dir);
+    writeAll(dir + QStringLiteral("/bin/systemctl"), systemctl.toUtf8(),
+             QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    env.insert(QStringLiteral("PATH"), dir + QStringLiteral("/bin:") + env.value(QStringLiteral("PATH")));
+}
+
 } // namespace
 
 class tst_Package : public QObject
@@ -125,6 +146,9 @@ private Q_SLOTS:
     void autostartEnableStatusDisable();
     void autostartKeepsAnEditedHelpDocument();
     void autostartRefusesAnUnknownCommand();
+    void autostartUsesTheServiceWhereAUserManagerRuns();
+    void userServiceRunsThePackagedProgram();
+    void lintianFindsNothing();
     void extractedProgramStartsAndCreatesItsFiles_data();
     void extractedProgramStartsAndCreatesItsFiles();
     void extractedProgramComesBackAfterAPowerCut();
@@ -132,6 +156,7 @@ private Q_SLOTS:
 private:
     QString root(const QString &path) const { return m_work.path() + QStringLiteral("/root") + path; }
     QString script() const { return root(QStringLiteral("/usr/bin/kestrelpoint-autostart")); }
+    // The script's environment in a temporary folder, with the fake systemctl.
     QProcessEnvironment scriptEnvironment(const QString &dir) const;
 
     QTemporaryDir m_work;
@@ -194,6 +219,8 @@ void tst_Package::containsTheInstalledFiles_data()
     QTest::newRow("icon") << "./usr/share/icons/hicolor/128x128/apps/kestrelpoint.png" << "-rw-r--r--";
     QTest::newRow("help document") << "./usr/share/doc/kestrelpoint/Kestrelpoint.hlp" << "-rw-r--r--";
     QTest::newRow("README") << "./usr/share/doc/kestrelpoint/README.md" << "-rw-r--r--";
+    // The copyright file, the changelog and the manual pages are lintian's to check.
+    QTest::newRow("user service") << "./usr/lib/systemd/user/kestrelpoint.service" << "-rw-r--r--";
 }
 
 void tst_Package::containsTheInstalledFiles()
@@ -313,9 +340,11 @@ void tst_Package::postinstNeverFailsTheInstall()
 QProcessEnvironment tst_Package::scriptEnvironment(const QString &dir) const
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    useFakeSystemctl(env, dir);
     env.insert(QStringLiteral("HOME"), dir + QStringLiteral("/user"));
     env.insert(QStringLiteral("KESTRELPOINT_HOME"), dir + QStringLiteral("/data"));
-    env.remove(QStringLiteral("XDG_CONFIG_HOME"));
+    for (const char *name : {"XDG_CONFIG_HOME", "DISPLAY", "XAUTHORITY", "WAYLAND_DISPLAY"})
+        env.remove(QLatin1String(name));
     return env;
 }
 
@@ -402,6 +431,86 @@ void tst_Package::autostartRefusesAnUnknownCommand()
     QVERIFY(!QFile::exists(dir.path() + QStringLiteral("/user/.config/autostart/kestrelpoint.desktop")));
 }
 
+// Where a user manager runs, the service is enabled beside the autostart
+// entry, and the entry's start hands the session's display (and the
+// program's own variables) to the manager and starts the service.
+void tst_Package::autostartUsesTheServiceWhereAUserManagerRuns()
+{
+    QTemporaryDir dir;
+    QProcessEnvironment env = scriptEnvironment(dir.path());
+    QVERIFY(writeAll(dir.path() + QStringLiteral("/manager"), {}));
+    const QString target = dir.path() + QStringLiteral("/user/.config/autostart/kestrelpoint.desktop");
+    const QString calls = dir.path() + QStringLiteral("/calls");
+    auto run = [&](const char *command) {
+        QFile::remove(calls);
+        return runTool(script(), {QString::fromLatin1(command)}, kToolTimeoutMs, env);
+    };
+    auto called = [&] { return QString::fromUtf8(readAll(calls)).split(QLatin1Char('\n'), Qt::SkipEmptyParts); };
+
+    QCOMPARE(run("status").exitCode, 1);
+    QCOMPARE(run("enable").exitCode, 0);
+    QVERIFY(called().contains(QStringLiteral("--user enable kestrelpoint.service")));
+    QVERIFY(QFile::exists(target));
+    const Ran status = run("status");
+    QCOMPARE(status.exitCode, 0);
+    QVERIFY2(status.out.startsWith("enabled: systemd user service kestrelpoint.service, active"), status.out.constData());
+
+    env.insert(QStringLiteral("DISPLAY"), QStringLiteral(":7"));
+    env.insert(QStringLiteral("XAUTHORITY"), dir.path() + QStringLiteral("/Xauthority"));
+    env.insert(QStringLiteral("KESTRELPOINT_COM1"), QStringLiteral("/dev/ttyUSB0"));
+    const Ran start = run("start");
+    QCOMPARE(start.exitCode, 0);
+    const QStringList startCalls = called().mid(called().size() - 3);
+    QVERIFY2(startCalls.size() == 3, qPrintable(startCalls.join(QLatin1Char('\n'))));
+    // Only the variables that are set, the program's own in any order.
+    QStringList imported = startCalls.at(0).split(QLatin1Char(' '));
+    std::sort(imported.begin() + 4, imported.end());
+    QCOMPARE(imported, (QStringList{"--user", "import-environment", "DISPLAY", "XAUTHORITY", "KESTRELPOINT_COM1",
+                                    "KESTRELPOINT_HOME"}));
+    QCOMPARE(startCalls.mid(1), (QStringList{QStringLiteral("--user reset-failed kestrelpoint.service"),
+                                            QStringLiteral("--user start kestrelpoint.service")}));
+
+    QCOMPARE(run("disable").exitCode, 0);
+    QVERIFY(called().contains(QStringLiteral("--user disable kestrelpoint.service")));
+    QVERIFY(!QFile::exists(target));
+    QCOMPARE(run("status").exitCode, 1);
+}
+
+// The unit as packaged, checked by systemd's own verifier. Only its program
+// path is pointed into the unpacked tree; the manual pages it names are
+// looked up in the package's.
+void tst_Package::userServiceRunsThePackagedProgram()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("systemd-analyze")).isEmpty())
+        QFAIL("systemd-analyze is needed to check the unit file: make deps installs systemd");
+    QByteArray unit = readAll(root(QStringLiteral("/usr/lib/systemd/user/kestrelpoint.service")));
+    QVERIFY(unit.contains("\nExecStart=/usr/bin/kestrelpoint\n"));
+    unit.replace("\nExecStart=/usr/bin/", "\nExecStart=" + QFile::encodeName(root(QStringLiteral("/usr/bin/"))));
+    QTemporaryDir dir;
+    QVERIFY(writeAll(dir.path() + QStringLiteral("/kestrelpoint.service"), unit));
+    QVERIFY(QDir().mkpath(dir.path() + QStringLiteral("/runtime")));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path() + QStringLiteral("/runtime"));
+    env.insert(QStringLiteral("MANPATH"), root(QStringLiteral("/usr/share/man")));
+    const Ran verify = runTool(QStringLiteral("systemd-analyze"),
+                               {QStringLiteral("verify"), QStringLiteral("--user"), dir.path() + QStringLiteral("/kestrelpoint.service")},
+                               kToolTimeoutMs, env, dir.path());
+    QVERIFY2(verify.exitCode == 0 && verify.err.isEmpty(), verify.err.constData());
+}
+
+// Debian's own checker has nothing to say about the package.
+void tst_Package::lintianFindsNothing()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("lintian")).isEmpty())
+        QFAIL("lintian is needed to check the package: make deps installs it");
+    const Ran lintian = runTool(QStringLiteral("lintian"),
+                                {QStringLiteral("--fail-on"), QStringLiteral("error,warning"), QStringLiteral("--info"),
+                                 m_deb},
+                                kLintianTimeoutMs);
+    QVERIFY2(lintian.finished, "lintian did not finish within its time limit");
+    QVERIFY2(lintian.exitCode == 0 && lintian.out.trimmed().isEmpty(), (lintian.out + lintian.err).constData());
+}
+
 void tst_Package::extractedProgramStartsAndCreatesItsFiles_data()
 {
     QTest::addColumn<QString>("program");
@@ -423,6 +532,7 @@ void tst_Package::extractedProgramStartsAndCreatesItsFiles()
     const QString home = run.home() + QStringLiteral("-fresh");
     env.insert(QStringLiteral("KESTRELPOINT_HOME"), home);
     env.insert(QStringLiteral("HOME"), run.home() + QStringLiteral("-user"));
+    useFakeSystemctl(env, run.scratch(QStringLiteral("no-user-manager")));
 
     QProcess process;
     process.setProgram(root(program));

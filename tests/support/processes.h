@@ -51,6 +51,8 @@ public:
     bool start(const QProcessEnvironment &extra, const QString &fakeStart = {});
     bool waitForExit(int ms);
     int exitCode() const { return m_process.exitCode(); }
+    QProcess::ExitStatus exitStatus() const { return m_process.exitStatus(); }
+    qint64 processId() const { return m_process.processId(); }
     QByteArray standardError() { return m_process.readAllStandardError(); }
     void stop();
     QProcessEnvironment environment() const;

@@ -47,6 +47,7 @@ private Q_SLOTS:
     void twoReceiverControlsFollowTheSetting();
     void startUpFailureNamesThePath();
     void answeringNoKeepsEverythingRunning();
+    void answeringYesRecordsTheEndThenExits();
     void tickShowsClockAndCountdown();
     void listsShowWholeLinesOfAFullWeek();
     void missingParallelPortIsToldOnce_data();
@@ -180,6 +181,31 @@ void tst_MainWindow::answeringNoKeepsEverythingRunning()
     QVERIFY(w.engine().tmrClock.isActive());
     QVERIFY(!w.close());
     QVERIFY(w.isVisible());
+}
+
+// Yes ends the program as a stop signal does: the record shows a normal end
+// after the start, and main's last steps run before the exit.
+void tst_MainWindow::answeringYesRecordsTheEndThenExits()
+{
+    TestHome home;
+    home.write(QStringLiteral("Kestrelpoint.ini"), "1110000010"); // activity log on
+    ManualClock clock(kMondayMorning);
+    Station station(clock, openParallelPort(home.file(QStringLiteral("none"))));
+    mnuMenu w(station);
+    QString error;
+    QVERIFY(w.Load(&error));
+    static int exitStatus;
+    exitStatus = -1;
+    int statusBeforeEnd = -2;
+    w.setExitForTest([](int status) { exitStatus = status; });
+    w.setBeforeEnd([&] { statusBeforeEnd = exitStatus; });
+    w.setExitAnswerForTest(QMessageBox::Yes);
+    clock.advanceMs(61000);
+    QVERIFY(w.close());
+    QCOMPARE(home.read(QStringLiteral("logs/AL271206.log")),
+             QByteArray("09:00:00  Kestrelpoint Started\r\n09:01:01  Kestrelpoint Ended\r\n"));
+    QCOMPARE(statusBeforeEnd, -1);
+    QCOMPARE(exitStatus, 0);
 }
 
 void tst_MainWindow::tickShowsClockAndCountdown()

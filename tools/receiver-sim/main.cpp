@@ -309,12 +309,14 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("kestrelpoint-receiver-sim"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(KESTRELPOINT_VERSION));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "A simulated Unity 4K satellite receiver. Prints the serial device to open on its first line, then each "
         "command received with its time."));
     parser.addHelpOption();
+    parser.addVersionOption();
     parser.addOptions({
         {QStringLiteral("device"), QStringLiteral("Answer on this serial device instead of a new pseudo-terminal."),
          QStringLiteral("path")},
