@@ -1,0 +1,215 @@
+#include "station/activitylog.h"
+#include "station/logprintout.h"
+#include "station/logviews.h"
+#include "platform/paths.h"
+#include "settings/stationsettings.h"
+
+#include "testdata.h"
+
+#include <QRegularExpression>
+
+// The daily logs: the activity log's lines and the daily purge, the viewers'
+// day lists and line orders, and the log printout.
+class tst_Logs : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void activityLog()
+    {
+        TestHome home;
+        StationSettings s;
+        const QDateTime lastSecond(QDate(2026, 12, 31), QTime(23, 59, 59));
+        for (int off : {0, 7}) {
+            s.ActivityLogOn = off;
+            QVERIFY(WriteActivityLog(s, lastSecond, "Alarm"));
+        }
+        QVERIFY(!QFile::exists(home.file("logs/AL261231.log")));
+        s.ActivityLogOn = 1;
+        QVERIFY(WriteActivityLog(s, lastSecond, "Remote Start 1 On"));
+        QVERIFY(WriteActivityLog(s, lastSecond, "Alarm"));
+        QVERIFY(WriteActivityLog(s, lastSecond.addSecs(1), "Time Set 00:00:00"));
+        QCOMPARE(home.read("logs/AL261231.log"), QByteArray("23:59:59  Remote Start 1 On\r\n23:59:59  Alarm\r\n"));
+        QCOMPARE(home.read("logs/AL270101.log"), QByteArray("00:00:00  Time Set 00:00:00\r\n"));
+        QCOMPARE(home.errors, QStringList());
+
+        QVERIFY(QDir(home.file("logs")).removeRecursively());
+        QVERIFY(!WriteActivityLog(s, lastSecond, "Alarm"));
+        QCOMPARE(home.errors, QStringList{"2  No such file or directory: " + home.file("logs/AL261231.log")
+                                          + ".  The activity log line \"Alarm\" was not written."});
+    }
+
+    // The logs of the last 40 days and of a year back are there; the purge
+    // deletes the activity and MPEG logs of a week back and the Eb/No log of
+    // one keeping period back. A letter that is no period keeps the last one.
+    void purge_data()
+    {
+        QTest::addColumn<QDate>("today");
+        QTest::addColumn<QString>("keep");
+        QTest::addColumn<QString>("lastPeriod");
+        QTest::addColumn<QString>("ebNoDeleted");
+        QTest::newRow("1 week") << QDate(2027, 3, 8) << "w" << "" << "EB270301.log";
+        QTest::newRow("1 day") << QDate(2027, 3, 8) << "d" << "" << "EB270307.log";
+        QTest::newRow("1 month") << QDate(2027, 3, 8) << "m" << "" << "EB270208.log";
+        QTest::newRow("1 year") << QDate(2027, 3, 8) << "y" << "" << "EB260308.log";
+        QTest::newRow("1 month from 31 March: end of February") << QDate(2027, 3, 31) << "m" << "" << "EB270228.log";
+        QTest::newRow("1 year from 29 February") << QDate(2028, 2, 29) << "y" << "" << "EB270228.log";
+        QTest::newRow("never set: no Eb/No log") << QDate(2027, 3, 8) << "" << "" << "";
+        QTest::newRow("unknown letter: the last period") << QDate(2027, 3, 8) << "?" << "ww" << "EB270301.log";
+    }
+
+    void purge()
+    {
+        QFETCH(QDate, today);
+        QFETCH(QString, keep);
+        QFETCH(QString, lastPeriod);
+        QFETCH(QString, ebNoDeleted);
+        TestHome home;
+        for (int back = 0; back <= 370; back += back == 40 ? 320 : 1) {
+            for (const char *prefix : {"AL", "MP", "EB"})
+                home.write("logs/" + Paths::logFileName(prefix, today.addDays(-back)), "x");
+        }
+        const QStringList before = QDir(Paths::logsDir()).entryList(QDir::Files);
+        QString period = lastPeriod;
+        PurgeOldLogs(today, keep, period);
+        PurgeOldLogs(today, keep, period); // again within the same second: harmless
+        QStringList gone = before;
+        for (const QString &name : QDir(Paths::logsDir()).entryList(QDir::Files))
+            gone.removeOne(name);
+        QStringList expected{"AL" + today.addDays(-7).toString("yyMMdd") + ".log",
+                             "MP" + today.addDays(-7).toString("yyMMdd") + ".log"};
+        if (!ebNoDeleted.isEmpty())
+            expected.insert(1, ebNoDeleted);
+        QCOMPARE(gone, expected);
+    }
+
+    void dayList_data()
+    {
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QStringList>("entries");
+        QTest::newRow("newest first, only the kind asked for")
+            << QStringList{"AL070325.log", "EB070326.log", "AL070326.log", "MP070327.log"} << "AL"
+            << QStringList{"03/26/07", "03/25/07"};
+        QTest::newRow("a new year sorts after December")
+            << QStringList{"MP061231.log", "MP070101.log"} << "MP" << QStringList{"01/01/07", "12/31/06"};
+        QTest::newRow("names that are no daily log: No Logs")
+            << QStringList{"ALbackup.log", "AL070326.log.bak", "al070326.log", "AL0703.log"} << "AL"
+            << QStringList{kNoLogs};
+    }
+
+    void dayList()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(QString, kind);
+        QTEST(LogDayEntries(files, kind), "entries");
+    }
+
+    void dayFiles()
+    {
+        TestHome home;
+        home.write("logs/AL070326.log", "x\r\n");
+        QVERIFY(QDir(home.path()).mkpath("logs/AL070327.log"));
+        const LogDayListing listing = ListLogDays("AL");
+        QCOMPARE(listing.entries, QStringList{"03/26/07"});
+        QCOMPARE(LogFileName("EB", logDateTextFromFileName("EB261205.log")), home.file("logs/EB261205.log"));
+        // A missing or empty day file is no error.
+        home.write("logs/AL070325.log", "");
+        for (const QString day : {"03/25/07", "03/24/07"}) {
+            const LogDayLines lines = LoadLogDay("AL", day, LogOrder::ByEvent);
+            QCOMPARE(lines.lines, QStringList{"Log for " + day + " does not exist."});
+            QCOMPARE(lines.error, QString());
+        }
+        QVERIFY(QDir(home.file("logs")).removeRecursively());
+        QVERIFY(ListLogDays("EB").error.startsWith("2  No such file or directory"));
+    }
+
+    void lines_data()
+    {
+        QTest::addColumn<QByteArray>("contents");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("CR LF lines") << QByteArray("a\r\nb\r\n") << QStringList{"a", "b"};
+        QTest::newRow("an empty line is an entry") << QByteArray("a\r\n\r\nb\r\n") << QStringList{"a", "", "b"};
+        QTest::newRow("last line without its end") << QByteArray("a\r\nb") << QStringList{"a", "b"};
+        QTest::newRow("a lone line feed stays in its line")
+            << QByteArray("14:00:12  \n    8.5\r\n") << QStringList{"14:00:12  \n    8.5"};
+        QTest::newRow("Windows-1252 text") << QByteArray("Caf\xe9 \x80\r\n") << QStringList{"Café €"};
+    }
+
+    void lines()
+    {
+        QFETCH(QByteArray, contents);
+        QTEST(SplitLogLines(contents), "lines");
+    }
+
+    // By Event: each line from its 10th character, a space and its time,
+    // sorted as text without regard to case.
+    void byEvent_data()
+    {
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QStringList>("sorted");
+        QTest::newRow("activity text, then time for equal texts")
+            << QStringList{"09:00:00  Remote Start 1 On", "08:00:00  Alarm", "07:00:00  Remote Start 1 On"}
+            << QStringList{" Alarm 08:00:00", " Remote Start 1 On 07:00:00", " Remote Start 1 On 09:00:00"};
+        QTest::newRow("case does not count") << QStringList{"09:00:00  beta", "10:00:00  Alpha", "11:00:00  GAMMA"}
+                                             << QStringList{" Alpha 10:00:00", " beta 09:00:00", " GAMMA 11:00:00"};
+        QTest::newRow("Eb/No values as text: 12.5 before 9.8, None last")
+            << QStringList{"10:00:00  9.8", "11:00:00  None", "12:00:00  12.5"}
+            << QStringList{" 12.5 12:00:00", " 9.8 10:00:00", " None 11:00:00"};
+        QTest::newRow("two receivers by tag, then value")
+            << QStringList{"10:00:00 R2 7.0", "10:00:00 R1 9.0", "11:00:00 R1 10.5"}
+            << QStringList{"R1 10.5 11:00:00", "R1 9.0 10:00:00", "R2 7.0 10:00:00"};
+        QTest::newRow("an empty line and one shorter than the time")
+            << QStringList{"12:00", ""} << QStringList{" ", " 12:00"};
+    }
+
+    void byEvent()
+    {
+        QFETCH(QStringList, lines);
+        QTEST(SortByEvent(lines), "sorted");
+    }
+
+    // A five-line header, then at most 51 lines from column 5; the page
+    // breaks after its 51st line even when no line follows.
+    void printout_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("lineCount");
+        QTest::addColumn<QList<int>>("linesPerPage");
+        QTest::newRow("no lines: a header") << "AL" << 0 << QList<int>{0};
+        QTest::newRow("ten lines") << "EB" << 10 << QList<int>{10};
+        QTest::newRow("51 lines and a header-only page") << "AL" << 51 << QList<int>{51, 0};
+        QTest::newRow("103 lines on three pages") << "AL" << 103 << QList<int>{51, 51, 1};
+    }
+
+    void printout()
+    {
+        QFETCH(QString, kind);
+        QFETCH(int, lineCount);
+        QFETCH(QList<int>, linesPerPage);
+        QStringList lines;
+        for (int i = 1; i <= lineCount; ++i)
+            lines << QString("12:00:00  Event %1").arg(i);
+        const PrintListing listing = BuildLogPrintout(kind, "03/26/07", lines);
+        QCOMPARE(listing.pages.size(), linesPerPage.size());
+        const QString title = kind == "AL" ? "Kestrelpoint Activity Log" : "Kestrelpoint EbNo Log";
+        for (int p = 0, next = 0; p < listing.pages.size(); ++p) {
+            const QStringList &page = listing.pages.at(p);
+            QCOMPARE(page.mid(0, 5), (QStringList{" ", QString(28, ' ') + title.leftJustified(31) + "03/26/07  Page "
+                                                   + QString::number(p + 1) + ' ', " ", " ", " "}));
+            QCOMPARE(page.mid(5), lines.mid(next, linesPerPage.at(p)).replaceInStrings(QRegularExpression("^"), "    "));
+            next += linesPerPage.at(p);
+        }
+    }
+
+    void failedPrintJobIsShown()
+    {
+        TestHome home;
+        QVERIFY(!PrintLog("AL", "03/26/07", {"x"}, {home.file("no-such-folder"), QString()}));
+        QCOMPARE(home.errors.size(), 1);
+        QVERIFY(home.errors.at(0).startsWith("2  "));
+    }
+};
+
+QTEST_MAIN(tst_Logs)
+#include "tst_logs.moc"
