@@ -1,0 +1,243 @@
+#include "schedule/schedulestore.h"
+#include "schedule/schedulevalidation.h"
+#include "schedule/weeklyschedule.h"
+#include "platform/codec.h"
+
+#include "schedules.h"
+#include "testdata.h"
+
+namespace {
+
+// A schedule file with a record per flag ("1" in use), named N1, N2, ...
+QByteArray scheduleFile(const QString &flags)
+{
+    QByteArray bytes;
+    for (int i = 0; i < flags.size(); ++i) {
+        bytes += recordBytes(schedule(QString("N%1").arg(i + 1)));
+        bytes[i * kRecordLength] = flags.at(i).toLatin1();
+    }
+    return bytes;
+}
+
+struct Store
+{
+    explicit Store(const QByteArray &bytes = {})
+    {
+        home.write("SwitchList.dat", bytes);
+        QVERIFY(store.OpenScheduleFile(home.file("SwitchList.dat"), nullptr));
+    }
+    TestHome home;
+    ScheduleStore store;
+};
+
+} // namespace
+
+// The schedule record and file, what the editor accepts, and the weekly list.
+class tst_Schedule : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void recordFields()
+    {
+        ScheduleRecord r = stereoEnglish("News", 2, 3);
+        r.SatLang = "EN";
+        r.SwitchTime[1] = "08:00:00";
+        r.SwitchTime[6] = "23:59:59";
+        const QString record = BuildScheduleRecord(r);
+        QCOMPARE(record, "1News                     05:30EN 227 32        08:00:00" + QString(32, ' ') + "23:59:59");
+        const ScheduleRecord back = ParseScheduleRecord(record);
+        QCOMPARE(QStringList({back.SatLang, back.SatAtt, back.SwitchTime[0]}), QStringList({"EN ", "7 ", "        "}));
+        QCOMPARE(BuildScheduleRecord(back), record);
+        r.PgmName = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0";
+        QCOMPARE(BuildScheduleRecord(r).mid(1, 26), QString("ABCDEFGHIJKLMNOPQRSTUVWXY0"));
+    }
+
+    void parse_data()
+    {
+        QTest::addColumn<QString>("record");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("monday");
+        QTest::addColumn<int>("remoteStart");
+        QTest::addColumn<int>("receiver");
+        const QString blank(8, ' ');
+        QTest::newRow("leading spaces of the name and a time are dropped")
+            << QString("1   Morning").leftJustified(48) + " 8:00:00" << QString("Morning").leftJustified(25)
+            << "8:00:00 " << 0 << 0;
+        QTest::newRow("a letter in a digit field reads 0")
+            << QString("1News").leftJustified(38) + "x2" << QString("News").leftJustified(25) << blank << 0 << 2;
+        QTest::newRow("a short record reads padded") << "1Short" << QString("Short").leftJustified(25) << blank << 0 << 0;
+        QTest::newRow("not in use (0): only the flag") << "0Gone" << "" << "" << 0 << 0;
+        QTest::newRow("not in use (space): only the flag") << " Gone" << "" << "" << 0 << 0;
+    }
+
+    void parse()
+    {
+        QFETCH(QString, record);
+        const ScheduleRecord r = ParseScheduleRecord(record);
+        QTEST(r.PgmName, "name");
+        QTEST(r.SwitchTime[1], "monday");
+        QTEST(r.RemoteStart, "remoteStart");
+        QTEST(r.Receiver, "receiver");
+        QCOMPARE(r.inUse(), record.startsWith('1'));
+    }
+
+    // Any slot not flagged "1" is free; the lowest is reused, and 999 is the last.
+    void newSchedule_data()
+    {
+        QTest::addColumn<QString>("flags");
+        QTest::addColumn<int>("number");
+        QTest::newRow("an empty file") << "" << 1;
+        QTest::newRow("the lowest slot flagged 0") << "11001" << 3;
+        QTest::newRow("a slot flagged with a space") << "1 1" << 2;
+        QTest::newRow("slot 999") << QString(998, '1') << 999;
+        QTest::newRow("none after 999: refused") << QString(999, '1') << 0;
+    }
+
+    void newSchedule()
+    {
+        QFETCH(QString, flags);
+        QFETCH(int, number);
+        Store s(scheduleFile(flags));
+        QCOMPARE(s.store.NewSchedule(), number);
+        QByteArray expected = scheduleFile(flags);
+        if (number > 0)
+            expected = expected.left((number - 1) * kRecordLength) + "1" + QByteArray(kRecordLength - 1, ' ')
+                       + expected.mid(number * kRecordLength);
+        QCOMPARE(s.home.read("SwitchList.dat"), expected);
+        QCOMPARE(s.home.errors, number > 0 ? QStringList() : QStringList{"Maximum number of schedules is 999"});
+    }
+
+    // Whole records in use are visited; a deleted one keeps its slot.
+    void scanAndDelete()
+    {
+        Store s(scheduleFile("10 12") + "1Half");
+        QCOMPARE(s.store.recordCount(), 5);
+        QStringList seen;
+        s.store.ScanSchedules([&](int n, const ScheduleRecord &r) { seen << QString::number(n) + r.PgmName.trimmed(); });
+        QCOMPARE(seen, (QStringList{"1N1", "4N4"}));
+        QVERIFY(!s.store.ReadScheduleRecord(6));
+        QVERIFY(s.store.DeleteSchedule(4));
+        QCOMPARE(s.home.read("SwitchList.dat").mid(3 * kRecordLength, 3), QByteArray("0N4"));
+        QVERIFY(!s.store.DeleteSchedule(7));
+    }
+
+    void windows1252NamesTakeOneByte()
+    {
+        Store s;
+        QVERIFY(s.store.WriteScheduleRecord(1, BuildScheduleRecord(schedule("Café “Noël” €"))));
+        QCOMPARE(s.home.read("SwitchList.dat").left(15), QByteArray("1Caf\xe9 \x93No\xebl\x94 \x80 "));
+        QCOMPARE(ParseScheduleRecord(*s.store.ReadScheduleRecord(1)).PgmName.trimmed(), QString("Café “Noël” €"));
+    }
+
+    void editorTexts_data()
+    {
+        QTest::addColumn<bool>("length");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("length left empty") << true << "" << true;
+        QTest::newRow("length of five spaces") << true << "     " << true;
+        QTest::newRow("length 59:59") << true << "59:59" << true;
+        QTest::newRow("length 5:30 padded") << true << "5:30" << false;
+        QTest::newRow("length without its colon") << true << "05.30" << false;
+        QTest::newRow("length of sixty seconds") << true << "05:60" << false;
+        QTest::newRow("length of sixty minutes") << true << "60:00" << false;
+        QTest::newRow("length cut to five") << true << "05:30xyz" << true;
+        QTest::newRow("length in arabic-indic digits") << true << "\u0661\u0662:30" << false;
+        QTest::newRow("time left empty") << false << "" << true;
+        QTest::newRow("time of eight spaces") << false << "        " << true;
+        QTest::newRow("time at midnight") << false << "00:00:00" << true;
+        QTest::newRow("time at the last second") << false << "23:59:59" << true;
+        QTest::newRow("time without its leading zero") << false << "6:00:00" << false;
+        QTest::newRow("time at hour 24") << false << "24:00:00" << false;
+        QTest::newRow("time at minute 60") << false << "12:60:00" << false;
+        QTest::newRow("time at second 60") << false << "12:00:60" << false;
+        QTest::newRow("time without seconds") << false << "06:00" << false;
+        QTest::newRow("time with a space inside") << false << "06: 0:00" << false;
+        QTest::newRow("time with dots") << false << "06.00.00" << false;
+    }
+
+    void editorTexts()
+    {
+        QFETCH(bool, length);
+        QFETCH(QString, text);
+        QTEST(length ? isLengthText(text) : isSwitchTimeText(text), "accepted");
+    }
+
+    // The length is told first, then the days from Sunday.
+    void firstRefusalIsTold_data()
+    {
+        QTest::addColumn<QString>("length");
+        QTest::addColumn<QStringList>("days");
+        QTest::addColumn<QString>("message");
+        const QString ok = "06:00:00";
+        QTest::newRow("all good") << "05:30" << QStringList{ok, "", ok, "", ok, "", ok} << "";
+        QTest::newRow("a bad length before a bad day") << "5:30" << QStringList{"6:00:00", "", "", "", "", "", ""}
+                                                       << "Time format in Length must be MM:SS or left blank";
+        QTest::newRow("bad Sunday and Monday: Sunday")
+            << "" << QStringList{"25:00:00", "6:00:00", "", "", "", "", ""}
+            << "Time format in Sunday Time to Switch must be HH:MM:SS or left blank";
+        QTest::newRow("bad Saturday") << "" << QStringList{"", "", "", "", "", "", "23:59:60"}
+                                      << "Time format in Saturday Time to Switch must be HH:MM:SS or left blank";
+    }
+
+    void firstRefusalIsTold()
+    {
+        QFETCH(QString, length);
+        QFETCH(QStringList, days);
+        std::array<QString, 7> times;
+        std::copy(days.cbegin(), days.cend(), times.begin());
+        QTEST(ScheduleInputError(length, times).value_or(QString()), "message");
+    }
+
+    // The editor's list: by name without case, then by number; free slots left out.
+    void scheduleList()
+    {
+        Store s;
+        for (const QString &name : {"b show", "A Show", "Aardvark", "B Show", "   a show"})
+            QVERIFY(s.store.WriteScheduleRecord(s.store.recordCount() + 1, BuildScheduleRecord(schedule(name))));
+        QVERIFY(s.store.DeleteSchedule(3));
+        QStringList list;
+        for (const ScheduleListEntry &e : BuildScheduleList(s.store))
+            list << QString::number(e.ScheduleNumber) + ' ' + e.PgmName;
+        QCOMPARE(list, (QStringList{"2 A Show                   ", "5 a show                   ",
+                                    "1 b show                   ", "4 B Show                   "}));
+    }
+
+    // One line per schedule and switching day, from Sunday, by time, then by
+    // name without case; the name as stored, the time unchecked.
+    void weekly_data()
+    {
+        QTest::addColumn<QList<ScheduleRecord>>("schedules");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("no schedules") << QList<ScheduleRecord>() << QStringList();
+        QTest::newRow("by day, time and name")
+            << QList<ScheduleRecord>{schedule("Weekend", 1, onDay(6, "06:00:00")), schedule("Idle"),
+                                     schedule("Morning", 2, {"", "06:00:00", "06:00:00"}),
+                                     schedule("Late", 1, onDay(2, "18:00:00")), schedule("Early", 1, onDay(2, "09:30:00")),
+                                     schedule("zebra", 1, onDay(0, "06:00:00")), schedule("Apple", 2, onDay(0, "06:00:00")),
+                                     schedule("Weekend", 1, onDay(0, "23:00:00"))}
+            << QStringList{"Sun 06:00:00 Apple", "Sun 06:00:00 zebra", "Sun 23:00:00 Weekend", "Mon 06:00:00 Morning",
+                           "Tue 06:00:00 Morning", "Tue 09:30:00 Early", "Tue 18:00:00 Late", "Sat 06:00:00 Weekend"};
+        QTest::newRow("an empty name, an odd time")
+            << QList<ScheduleRecord>{schedule("", 1, onDay(3, "06:00:00")), schedule("Odd", 1, onDay(4, "99:99:99"))}
+            << QStringList{"Wed 06:00:00", "Thu 99:99:99 Odd"};
+    }
+
+    void weekly()
+    {
+        QFETCH(QList<ScheduleRecord>, schedules);
+        Store s;
+        for (const ScheduleRecord &r : schedules)
+            QVERIFY(s.store.WriteScheduleRecord(s.store.recordCount() + 1, BuildScheduleRecord(r)));
+        QStringList lines = BuildWeeklySchedule(s.store);
+        for (QString &line : lines) {
+            QCOMPARE(line.size(), 38);
+            line = line.trimmed();
+        }
+        QTEST(lines, "lines");
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_Schedule)
+#include "tst_schedule.moc"
