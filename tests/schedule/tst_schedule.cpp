@@ -89,9 +89,10 @@ private Q_SLOTS:
             << "8:00:00 " << 0 << 0;
         QTest::newRow("a letter in a digit field reads 0")
             << QString("1News").leftJustified(38) + "x2" << QString("News").leftJustified(25) << blank << 0 << 2;
-        QTest::newRow("a short record reads padded") << "1Short" << QString("Short").leftJustified(25) << blank << 0 << 0;
-        QTest::newRow("not in use (0): only the flag") << "0Gone" << "" << "" << 0 << 0;
-        QTest::newRow("not in use (space): only the flag") << " Gone" << "" << "" << 0 << 0;
+        QTest::newRow("a short record reads padded")
+            << "1Short" << QString("Short").leftJustified(25) << blank << 0 << 0;
+        QTest::newRow("not in use (0): only the flag") << "0Gone" << QString() << QString() << 0 << 0;
+        QTest::newRow("not in use (space): only the flag") << " Gone" << QString() << QString() << 0 << 0;
     }
 
     void parse()
@@ -110,7 +111,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("flags");
         QTest::addColumn<int>("number");
-        QTest::newRow("an empty file") << "" << 1;
+        QTest::newRow("an empty file") << QString() << 1;
         QTest::newRow("the lowest slot flagged 0") << "11001" << 3;
         QTest::newRow("a slot flagged with a space") << "1 1" << 2;
         QTest::newRow("slot 999") << QString(998, '1') << 999;
@@ -125,8 +126,8 @@ private Q_SLOTS:
         QCOMPARE(s.store.NewSchedule(), number);
         QByteArray expected = scheduleFile(flags);
         if (number > 0)
-            expected = expected.left((number - 1) * kRecordLength) + "1" + QByteArray(kRecordLength - 1, ' ')
-                       + expected.mid(number * kRecordLength);
+            expected = expected.left((number - 1) * kRecordLength) + "1" + QByteArray(kRecordLength - 1, ' ') +
+                       expected.mid(number * kRecordLength);
         QCOMPARE(s.home.read("SwitchList.dat"), expected);
         QCOMPARE(s.home.errors, number > 0 ? QStringList() : QStringList{"Maximum number of schedules is 999"});
     }
@@ -137,7 +138,8 @@ private Q_SLOTS:
         Store s(scheduleFile("10 12") + "1Half");
         QCOMPARE(s.store.recordCount(), 5);
         QStringList seen;
-        s.store.ScanSchedules([&](int n, const ScheduleRecord &r) { seen << QString::number(n) + r.PgmName.trimmed(); });
+        s.store.ScanSchedules(
+            [&](int n, const ScheduleRecord &r) { seen << QString::number(n) + r.PgmName.trimmed(); });
         QCOMPARE(seen, (QStringList{"1N1", "4N4"}));
         QVERIFY(!s.store.ReadScheduleRecord(6));
         QVERIFY(s.store.DeleteSchedule(4));
@@ -157,7 +159,7 @@ private Q_SLOTS:
         QTest::addColumn<bool>("length");
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("accepted");
-        QTest::newRow("length left empty") << true << "" << true;
+        QTest::newRow("length left empty") << true << QString() << true;
         QTest::newRow("length of five spaces") << true << "     " << true;
         QTest::newRow("length 59:59") << true << "59:59" << true;
         QTest::newRow("length 5:30 padded") << true << "5:30" << false;
@@ -166,7 +168,7 @@ private Q_SLOTS:
         QTest::newRow("length of sixty minutes") << true << "60:00" << false;
         QTest::newRow("length cut to five") << true << "05:30xyz" << true;
         QTest::newRow("length in arabic-indic digits") << true << "\u0661\u0662:30" << false;
-        QTest::newRow("time left empty") << false << "" << true;
+        QTest::newRow("time left empty") << false << QString() << true;
         QTest::newRow("time of eight spaces") << false << "        " << true;
         QTest::newRow("time at midnight") << false << "00:00:00" << true;
         QTest::newRow("time at the last second") << false << "23:59:59" << true;
@@ -193,7 +195,7 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("days");
         QTest::addColumn<QString>("message");
         const QString ok = "06:00:00";
-        QTest::newRow("all good") << "05:30" << QStringList{ok, "", ok, "", ok, "", ok} << "";
+        QTest::newRow("all good") << "05:30" << QStringList{ok, "", ok, "", ok, "", ok} << QString();
         QTest::newRow("a bad length before a bad day") << "5:30" << QStringList{"6:00:00", "", "", "", "", "", ""}
                                                        << "Time format in Length must be MM:SS or left blank";
         QTest::newRow("bad Sunday and Monday: Sunday")
@@ -215,7 +217,8 @@ private Q_SLOTS:
     // The editor's list: by name without case, then by number; free slots left out.
     void scheduleList()
     {
-        Store s({schedule("b show"), schedule("A Show"), schedule("Aardvark"), schedule("B Show"), schedule("   a show")});
+        Store s(
+            {schedule("b show"), schedule("A Show"), schedule("Aardvark"), schedule("B Show"), schedule("   a show")});
         QVERIFY(s.store.DeleteSchedule(3));
         QStringList list;
         for (const ScheduleListEntry &e : BuildScheduleList(s.store))
@@ -232,13 +235,17 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("lines");
         QTest::newRow("no schedules") << QList<ScheduleRecord>() << QStringList();
         QTest::newRow("by day, time and name")
-            << QList<ScheduleRecord>{schedule("Weekend", 1, onDay(6, "06:00:00")), schedule("Idle"),
+            << QList<ScheduleRecord>{schedule("Weekend", 1, onDay(6, "06:00:00")),
+                                     schedule("Idle"),
                                      schedule("Morning", 2, {"", "06:00:00", "06:00:00"}),
-                                     schedule("Late", 1, onDay(2, "18:00:00")), schedule("Early", 1, onDay(2, "09:30:00")),
-                                     schedule("zebra", 1, onDay(0, "06:00:00")), schedule("Apple", 2, onDay(0, "06:00:00")),
+                                     schedule("Late", 1, onDay(2, "18:00:00")),
+                                     schedule("Early", 1, onDay(2, "09:30:00")),
+                                     schedule("zebra", 1, onDay(0, "06:00:00")),
+                                     schedule("Apple", 2, onDay(0, "06:00:00")),
                                      schedule("Weekend", 1, onDay(0, "23:00:00"))}
-            << QStringList{"Sun 06:00:00 Apple", "Sun 06:00:00 zebra", "Sun 23:00:00 Weekend", "Mon 06:00:00 Morning",
-                           "Tue 06:00:00 Morning", "Tue 09:30:00 Early", "Tue 18:00:00 Late", "Sat 06:00:00 Weekend"};
+            << QStringList{"Sun 06:00:00 Apple",   "Sun 06:00:00 zebra",   "Sun 23:00:00 Weekend",
+                           "Mon 06:00:00 Morning", "Tue 06:00:00 Morning", "Tue 09:30:00 Early",
+                           "Tue 18:00:00 Late",    "Sat 06:00:00 Weekend"};
         QTest::newRow("an empty name, an odd time")
             << QList<ScheduleRecord>{schedule("", 1, onDay(3, "06:00:00")), schedule("Odd", 1, onDay(4, "99:99:99"))}
             << QStringList{"Wed 06:00:00", "Thu 99:99:99 Odd"};
@@ -288,10 +295,14 @@ private Q_SLOTS:
         QList<int> summaries;
         for (int p = 0; p < listing.pages.size(); ++p) {
             const QStringList &page = listing.pages.at(p);
-            QCOMPARE(page.mid(0, 6), (QStringList{" ", QString(28, ' ') + QString("Kestrelpoint Schedules").leftJustified(31)
-                                                   + "03/26/07  Page " + QString::number(p + 1) + ' ', " ", " ",
-                                                   QString(9, ' ') + QString("Program").leftJustified(22)
-                                                   + "Len  Srce Port Rte  Att Start Rec", " "}));
+            QCOMPARE(page.mid(0, 6),
+                     (QStringList{" ",
+                                  QString(28, ' ') + QString("Kestrelpoint Schedules").leftJustified(31) +
+                                      "03/26/07  Page " + QString::number(p + 1) + ' ',
+                                  " ", " ",
+                                  QString(9, ' ') + QString("Program").leftJustified(22) +
+                                      "Len  Srce Port Rte  Att Start Rec",
+                                  " "}));
             for (int k = 6; k < page.size(); ++k) {
                 if (page.at(k).startsWith("    Program"))
                     summaries << p * 100 + k;
@@ -310,7 +321,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("line");
         QTest::newRow("Stereo, Hold, receiver 2")
             << "2" << 3 << 2 << "    Morning News              59:30  ENG  4  Stereo 14  Hold  2 ";
-        QTest::newRow("Rev, Mom") << "3" << 2 << 1 << "    Morning News              59:30  ENG  4  Rev    14  Mom   1 ";
+        QTest::newRow("Rev, Mom") << "3" << 2 << 1
+                                  << "    Morning News              59:30  ENG  4  Rev    14  Mom   1 ";
         QTest::newRow("blank route and start print empty columns")
             << " " << 0 << 0 << "    Morning News              59:30  ENG  4         14        0 ";
         QTest::newRow("unknown route and start print empty columns")
@@ -335,7 +347,8 @@ private Q_SLOTS:
         QCOMPARE(SchedulesInNameOrder(s.store), (QList<int>{2, 4, 1}));
         // Numbers of no schedule in use are left out.
         const QStringList page = s.listing({3, 1, 9}).pages.at(0);
-        QCOMPARE(page.mid(6), (QStringList{"    zulu                      59:30  ENG  4  Stereo 14  Hold  2 ", " ", " "}));
+        QCOMPARE(page.mid(6),
+                 (QStringList{"    zulu                      59:30  ENG  4  Stereo 14  Hold  2 ", " ", " "}));
     }
 
     // Room for a space before the page number: the short form of the date,
@@ -344,9 +357,12 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("locale");
         QTest::addColumn<QString>("text");
-        QTest::newRow("US form fits") << "en_US" << "3/26/07";
-        QTest::newRow("four-digit year shortened") << "en_GB" << "26/03/07";
-        QTest::newRow("month name shortened") << "C" << "26 Mar 07";
+        QTest::newRow("US form fits") << "en_US"
+                                      << "3/26/07";
+        QTest::newRow("four-digit year shortened") << "en_GB"
+                                                   << "26/03/07";
+        QTest::newRow("month name shortened") << "C"
+                                              << "26 Mar 07";
     }
 
     void headerDate()
@@ -366,7 +382,8 @@ private Q_SLOTS:
         Store s({printed("News")});
         QVERIFY(!PrintSchedules(s.store, {1}, QDate(2007, 3, 26), {s.home.file("no-such-folder"), QString()}));
         QCOMPARE(s.home.errors.size(), 1);
-        QVERIFY2(s.home.errors.at(0).startsWith("2 ") && s.home.errors.at(0).at(2) != ' ', qPrintable(s.home.errors.at(0)));
+        QVERIFY2(s.home.errors.at(0).startsWith("2 ") && s.home.errors.at(0).at(2) != ' ',
+                 qPrintable(s.home.errors.at(0)));
     }
 };
 

@@ -10,9 +10,15 @@ namespace {
 // "port1|baud|activity log|Eb/No rate|MPEG log|remote control|keep|two receivers|port2|model"
 QString fields(const StationSettings &s)
 {
-    return QStringList{QString::number(s.Receiver1Port), QString::number(s.BaudChoice), QString::number(s.ActivityLogOn),
-                       QString::number(s.EbNoRate),      QString::number(s.MpegLogOn),  QString::number(s.RemoteControlOn),
-                       s.EbNoKeep,                       QString::number(s.TwoReceivers), QString::number(s.Receiver2Port),
+    return QStringList{QString::number(s.Receiver1Port),
+                       QString::number(s.BaudChoice),
+                       QString::number(s.ActivityLogOn),
+                       QString::number(s.EbNoRate),
+                       QString::number(s.MpegLogOn),
+                       QString::number(s.RemoteControlOn),
+                       s.EbNoKeep,
+                       QString::number(s.TwoReceivers),
+                       QString::number(s.Receiver2Port),
                        s.ReceiverModel}
         .join('|');
 }
@@ -61,9 +67,8 @@ private Q_SLOTS:
                                         << QByteArray() << QByteArray("221201w131") << QByteArray("54:30");
         QTest::newRow("never set: zeros and spaces")
             << StationSettings{} << QByteArray() << QByteArray("000000 00 ") << QByteArray("     ");
-        QTest::newRow("longer texts are cut")
-            << StationSettings{4, 1, 0, 5, true, true, "yearly", 0, 2, "1", "54:301"} << QByteArray()
-            << QByteArray("410511y021") << QByteArray("54:30");
+        QTest::newRow("longer texts are cut") << StationSettings{4, 1, 0, 5, true, true, "yearly", 0, 2, "1", "54:301"}
+                                              << QByteArray() << QByteArray("410511y021") << QByteArray("54:30");
         QTest::newRow("an older file's extra bytes stay; a short reset time is padded")
             << StationSettings{3, 0, 0, 0, false, false, "", 0, 0, "0", "54:3"} << QByteArray("000000d000EXTRA")
             << QByteArray("300000 000EXTRA") << QByteArray("54:3 ");
@@ -103,8 +108,8 @@ private Q_SLOTS:
     // stored value selects (-1 or 0: none).
     void setupChoices()
     {
-        QCOMPARE(EbNoRateItems(), (QStringList{"Do Not Log", "1 per hour", "2 per hour", "3 per hour", "4 per hour",
-                                               "1 per minute"}));
+        QCOMPARE(EbNoRateItems(),
+                 (QStringList{"Do Not Log", "1 per hour", "2 per hour", "3 per hour", "4 per hour", "1 per minute"}));
         QCOMPARE(SaveLogsItems(), (QStringList{"1 Day", "1 Week", "1 Month", "1 Year"}));
         QList<int> rows, baud, port;
         QList<bool> shown;
@@ -127,9 +132,9 @@ private Q_SLOTS:
         QCOMPARE((QList<int>{modelOption("0"), modelOption("1"), modelOption("")}), (QList<int>{0, 1, -1}));
         // Receiver one may not take receiver two's port only while two
         // receivers are controlled; receiver two never takes receiver one's.
-        QCOMPARE((QList<bool>{receiver1PortRefused(2, 2, 1), receiver1PortRefused(3, 3, 0), receiver1PortRefused(1, 2, 1),
-                              receiver1PortRefused(4, 0, 1), receiver2PortRefused(3, 3), receiver2PortRefused(1, 2),
-                              receiver2PortRefused(4, 0)}),
+        QCOMPARE((QList<bool>{receiver1PortRefused(2, 2, 1), receiver1PortRefused(3, 3, 0),
+                              receiver1PortRefused(1, 2, 1), receiver1PortRefused(4, 0, 1), receiver2PortRefused(3, 3),
+                              receiver2PortRefused(1, 2), receiver2PortRefused(4, 0)}),
                  (QList<bool>{true, false, false, false, true, false, false}));
         QCOMPARE(kPortConflictMessage, QString("Receiver one and receiver two Ports may not be the same."));
     }

@@ -92,8 +92,8 @@ private Q_SLOTS:
         const QByteArray local = records({"Local 1", "Local 2", "Local 3", "Local 4", "Local 5"});
         Fixture f(local);
         f.station.settings.TwoReceivers = 1;
-        const QByteArray floppy = records({"Floppy 1"}) + recordBytes(schedule("Floppy 2", 2, everyDay("12:00:00")))
-                                  + records({"Floppy 3"});
+        const QByteArray floppy =
+            records({"Floppy 1"}) + recordBytes(schedule("Floppy 2", 2, everyDay("12:00:00"))) + records({"Floppy 3"});
         f.home.write("floppy/SwitchList.dat", floppy + "1Half");
         QSignalSpy rebuilt(&f.station, &Station::switchListChanged);
 
@@ -126,7 +126,8 @@ private Q_SLOTS:
             << QList<int>{1, 2, 3, 4, kFloppyProgressHidden}
             << QStringList{"Kestrelpoint.ini", "SwitchList.dat", "TimeReset.ini"};
         QTest::newRow("schedules from a disk without the file")
-            << Operation::LoadSchedules << "empty" << true << noEntry + "/SwitchList.dat" << QList<int>() << QStringList();
+            << Operation::LoadSchedules << "empty" << true << noEntry + "/SwitchList.dat" << QList<int>()
+            << QStringList();
         QTest::newRow("source codes without a floppy folder")
             << Operation::LoadSourceCodes << "missing" << true << noEntry << QList<int>() << QStringList();
         QTest::newRow("save into the data folder")
@@ -173,7 +174,8 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("fstab");
         QTest::addColumn<bool>("mounted");
         QTest::addColumn<bool>("noMedium");
-        const QByteArray fstab = "# /etc/fstab\nUUID=1 / ext4 defaults 0 1\n/dev/fd0 /media/floppy0 auto rw,user,noauto 0 0\n";
+        const QByteArray fstab =
+            "# /etc/fstab\nUUID=1 / ext4 defaults 0 1\n/dev/fd0 /media/floppy0 auto rw,user,noauto 0 0\n";
         QTest::newRow("drive in fstab, no disk") << "/media/floppy0" << fstab << false << true;
         QTest::newRow("drive in fstab, disk mounted") << "/media/floppy0" << fstab << true << false;
         QTest::newRow("folder with a trailing slash") << "/media/floppy0/" << fstab << false << true;

@@ -1,9 +1,9 @@
+#include "platform/paths.h"
+#include "settings/stationsettings.h"
 #include "station/activitylog.h"
 #include "station/ebnoseries.h"
 #include "station/logprintout.h"
 #include "station/logviews.h"
-#include "platform/paths.h"
-#include "settings/stationsettings.h"
 
 #include "testdata.h"
 
@@ -68,8 +68,8 @@ private Q_SLOTS:
 
         QVERIFY(QDir(home.file("logs")).removeRecursively());
         QVERIFY(!WriteActivityLog(s, lastSecond, "Alarm"));
-        QCOMPARE(home.errors, QStringList{"2  No such file or directory: " + home.file("logs/AL261231.log")
-                                          + ".  The activity log line \"Alarm\" was not written."});
+        QCOMPARE(home.errors, QStringList{"2  No such file or directory: " + home.file("logs/AL261231.log") +
+                                          ".  The activity log line \"Alarm\" was not written."});
     }
 
     // The logs of the last 40 days and of a year back are there; the purge
@@ -80,15 +80,17 @@ private Q_SLOTS:
         QTest::addColumn<QDate>("today");
         QTest::addColumn<QString>("keep");
         QTest::addColumn<QString>("lastPeriod");
-        QTest::addColumn<QString>("ebNoDeleted");
-        QTest::newRow("1 week") << QDate(2027, 3, 8) << "w" << "" << "EB270301.log";
-        QTest::newRow("1 day") << QDate(2027, 3, 8) << "d" << "" << "EB270307.log";
-        QTest::newRow("1 month") << QDate(2027, 3, 8) << "m" << "" << "EB270208.log";
-        QTest::newRow("1 year") << QDate(2027, 3, 8) << "y" << "" << "EB260308.log";
-        QTest::newRow("1 month from 31 March: end of February") << QDate(2027, 3, 31) << "m" << "" << "EB270228.log";
-        QTest::newRow("1 year from 29 February") << QDate(2028, 2, 29) << "y" << "" << "EB270228.log";
-        QTest::newRow("never set: no Eb/No log") << QDate(2027, 3, 8) << "" << "" << "";
-        QTest::newRow("unknown letter: the last period") << QDate(2027, 3, 8) << "?" << "ww" << "EB270301.log";
+        QTest::addColumn<QDate>("ebNoDeleted");
+        const QDate march8(2027, 3, 8);
+        QTest::newRow("1 week") << march8 << "w" << QString() << QDate(2027, 3, 1);
+        QTest::newRow("1 day") << march8 << "d" << QString() << QDate(2027, 3, 7);
+        QTest::newRow("1 month") << march8 << "m" << QString() << QDate(2027, 2, 8);
+        QTest::newRow("1 year") << march8 << "y" << QString() << QDate(2026, 3, 8);
+        QTest::newRow("1 month from 31 March: end of February")
+            << QDate(2027, 3, 31) << "m" << QString() << QDate(2027, 2, 28);
+        QTest::newRow("1 year from 29 February") << QDate(2028, 2, 29) << "y" << QString() << QDate(2027, 2, 28);
+        QTest::newRow("never set: no Eb/No log") << march8 << QString() << QString() << QDate();
+        QTest::newRow("unknown letter: the last period") << march8 << "?" << QString("ww") << QDate(2027, 3, 1);
     }
 
     void purge()
@@ -96,7 +98,7 @@ private Q_SLOTS:
         QFETCH(QDate, today);
         QFETCH(QString, keep);
         QFETCH(QString, lastPeriod);
-        QFETCH(QString, ebNoDeleted);
+        QFETCH(QDate, ebNoDeleted);
         TestHome home;
         for (int back = 0; back <= 370; back += back == 40 ? 320 : 1) {
             for (const char *prefix : {"AL", "MP", "EB"})
@@ -109,97 +111,67 @@ private Q_SLOTS:
         QStringList gone = before;
         for (const QString &name : QDir(Paths::logsDir()).entryList(QDir::Files))
             gone.removeOne(name);
-        QStringList expected{"AL" + today.addDays(-7).toString("yyMMdd") + ".log",
-                             "MP" + today.addDays(-7).toString("yyMMdd") + ".log"};
-        if (!ebNoDeleted.isEmpty())
-            expected.insert(1, ebNoDeleted);
+        QStringList expected{Paths::logFileName("AL", today.addDays(-7)), Paths::logFileName("MP", today.addDays(-7))};
+        if (ebNoDeleted.isValid())
+            expected.insert(1, Paths::logFileName("EB", ebNoDeleted));
         QCOMPARE(gone, expected);
     }
 
-    void dayList_data()
-    {
-        QTest::addColumn<QStringList>("files");
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<QStringList>("entries");
-        QTest::newRow("newest first, only the kind asked for")
-            << QStringList{"AL070325.log", "EB070326.log", "AL070326.log", "MP070327.log"} << "AL"
-            << QStringList{"03/26/07", "03/25/07"};
-        QTest::newRow("a new year sorts after December")
-            << QStringList{"MP061231.log", "MP070101.log"} << "MP" << QStringList{"01/01/07", "12/31/06"};
-        QTest::newRow("names that are no daily log: No Logs")
-            << QStringList{"ALbackup.log", "AL070326.log.bak", "al070326.log", "AL0703.log"} << "AL"
-            << QStringList{kNoLogs};
-    }
-
-    void dayList()
-    {
-        QFETCH(QStringList, files);
-        QFETCH(QString, kind);
-        QTEST(LogDayEntries(files, kind), "entries");
-    }
-
-    void dayFiles()
+    // Newest first, only daily logs of the kind asked for, only files.
+    void dayLists()
     {
         TestHome home;
-        home.write("logs/AL070326.log", "x\r\n");
+        QCOMPARE(ListLogDays("AL").entries, QStringList{kNoLogs});
+        for (const char *name : {"AL070325.log", "EB070326.log", "AL070326.log", "MP070327.log", "MP061231.log",
+                                 "MP070101.log", "ALbackup.log", "AL070326.log.bak", "al070326.log", "AL0703.log"})
+            home.write(QString("logs/") + name, "x\r\n");
         QVERIFY(QDir(home.path()).mkpath("logs/AL070327.log"));
-        const LogDayListing listing = ListLogDays("AL");
-        QCOMPARE(listing.entries, QStringList{"03/26/07"});
+        QCOMPARE(ListLogDays("AL").entries, (QStringList{"03/26/07", "03/25/07"}));
+        QCOMPARE(ListLogDays("MP").entries, (QStringList{"03/27/07", "01/01/07", "12/31/06"}));
         QCOMPARE(LogFileName("EB", logDateTextFromFileName("EB261205.log")), home.file("logs/EB261205.log"));
-        // A missing or empty day file is no error.
-        home.write("logs/AL070325.log", "");
-        for (const QString day : {"03/25/07", "03/24/07"}) {
-            const LogDayLines lines = LoadLogDay("AL", day, LogOrder::ByEvent);
-            QCOMPARE(lines.lines, QStringList{"Log for " + day + " does not exist."});
-            QCOMPARE(lines.error, QString());
-        }
         QVERIFY(QDir(home.file("logs")).removeRecursively());
         QVERIFY(ListLogDays("EB").error.startsWith("2  No such file or directory"));
     }
 
-    void lines_data()
+    // A day's lines end at CR LF (or a lone CR, or the file's end). By Event:
+    // each line from its 10th character, a space and its time, sorted as text
+    // without regard to case, equal keys in file order.
+    void dayLines_data()
     {
-        QTest::addColumn<QByteArray>("contents");
-        QTest::addColumn<QStringList>("lines");
-        QTest::newRow("CR LF lines") << QByteArray("a\r\nb\r\n") << QStringList{"a", "b"};
-        QTest::newRow("an empty line is an entry") << QByteArray("a\r\n\r\nb\r\n") << QStringList{"a", "", "b"};
-        QTest::newRow("last line without its end") << QByteArray("a\r\nb") << QStringList{"a", "b"};
-        QTest::newRow("a lone line feed stays in its line")
-            << QByteArray("14:00:12  \n    8.5\r\n") << QStringList{"14:00:12  \n    8.5"};
-        QTest::newRow("Windows-1252 text") << QByteArray("Caf\xe9 \x80\r\n") << QStringList{"Café €"};
-    }
-
-    void lines()
-    {
-        QFETCH(QByteArray, contents);
-        QTEST(SplitLogLines(contents), "lines");
-    }
-
-    // By Event: each line from its 10th character, a space and its time,
-    // sorted as text without regard to case.
-    void byEvent_data()
-    {
-        QTest::addColumn<QStringList>("lines");
-        QTest::addColumn<QStringList>("sorted");
-        QTest::newRow("activity text, then time for equal texts")
-            << QStringList{"09:00:00  Remote Start 1 On", "08:00:00  Alarm", "07:00:00  Remote Start 1 On"}
-            << QStringList{" Alarm 08:00:00", " Remote Start 1 On 07:00:00", " Remote Start 1 On 09:00:00"};
-        QTest::newRow("case does not count") << QStringList{"09:00:00  beta", "10:00:00  Alpha", "11:00:00  GAMMA"}
-                                             << QStringList{" Alpha 10:00:00", " beta 09:00:00", " GAMMA 11:00:00"};
-        QTest::newRow("Eb/No values as text: 12.5 before 9.8, None last")
-            << QStringList{"10:00:00  9.8", "11:00:00  None", "12:00:00  12.5"}
-            << QStringList{" 12.5 12:00:00", " 9.8 10:00:00", " None 11:00:00"};
+        QTest::addColumn<QByteArray>("contents"); // null: no file
+        QTest::addColumn<QStringList>("byTime");
+        QTest::addColumn<QStringList>("byEvent");
+        const QStringList none{"Log for 03/26/07 does not exist."};
+        QTest::newRow("no file") << QByteArray() << none << none;
+        QTest::newRow("an empty file") << QByteArray("") << none << none;
+        QTest::newRow("an empty line counts, the last needs no end; by text, then time")
+            << QByteArray("09:00:00  Remote Start 1 On\r\n\r\n08:00:00  Alarm\r\n07:00:00  Remote Start 1 On")
+            << QStringList{"09:00:00  Remote Start 1 On", "", "08:00:00  Alarm", "07:00:00  Remote Start 1 On"}
+            << QStringList{" ", " Alarm 08:00:00", " Remote Start 1 On 07:00:00", " Remote Start 1 On 09:00:00"};
+        QTest::newRow("case does not count; Windows-1252; a line shorter than a time")
+            << QByteArray("09:00:00  beta\r\n10:00:00  Alpha \x80\xe9\r\n12:00\r\n")
+            << QStringList{"09:00:00  beta", "10:00:00  Alpha €é", "12:00"}
+            << QStringList{" 12:00", " Alpha €é 10:00:00", " beta 09:00:00"};
+        QTest::newRow("Eb/No values as text; a lone line feed stays in its line")
+            << QByteArray("10:00:00  9.8\r\n11:00:00  None\r\n12:00:00  12.5\r\n14:00:12  \n    8.5\r\n")
+            << QStringList{"10:00:00  9.8", "11:00:00  None", "12:00:00  12.5", "14:00:12  \n    8.5"}
+            << QStringList{" \n    8.5 14:00:12", " 12.5 12:00:00", " 9.8 10:00:00", " None 11:00:00"};
         QTest::newRow("two receivers by tag, then value")
+            << QByteArray("10:00:00 R2 7.0\r\n10:00:00 R1 9.0\r\n11:00:00 R1 10.5\r\n")
             << QStringList{"10:00:00 R2 7.0", "10:00:00 R1 9.0", "11:00:00 R1 10.5"}
             << QStringList{"R1 10.5 11:00:00", "R1 9.0 10:00:00", "R2 7.0 10:00:00"};
-        QTest::newRow("an empty line and one shorter than the time")
-            << QStringList{"12:00", ""} << QStringList{" ", " 12:00"};
     }
 
-    void byEvent()
+    void dayLines()
     {
-        QFETCH(QStringList, lines);
-        QTEST(SortByEvent(lines), "sorted");
+        QFETCH(QByteArray, contents);
+        TestHome home;
+        if (!contents.isNull())
+            home.write("logs/EB070326.log", contents);
+        const LogDayLines byTime = LoadLogDay("EB", "03/26/07", LogOrder::ByTime);
+        QTEST(byTime.lines, "byTime");
+        QTEST(LoadLogDay("EB", "03/26/07", LogOrder::ByEvent).lines, "byEvent");
+        QCOMPARE(byTime.error, QString());
     }
 
     // A five-line header, then at most 51 lines from column 5; the page
@@ -228,9 +200,12 @@ private Q_SLOTS:
         const QString title = kind == "AL" ? "Kestrelpoint Activity Log" : "Kestrelpoint EbNo Log";
         for (int p = 0, next = 0; p < listing.pages.size(); ++p) {
             const QStringList &page = listing.pages.at(p);
-            QCOMPARE(page.mid(0, 5), (QStringList{" ", QString(28, ' ') + title.leftJustified(31) + "03/26/07  Page "
-                                                   + QString::number(p + 1) + ' ', " ", " ", " "}));
-            QCOMPARE(page.mid(5), lines.mid(next, linesPerPage.at(p)).replaceInStrings(QRegularExpression("^"), "    "));
+            QCOMPARE(page.mid(0, 5), (QStringList{" ",
+                                                  QString(28, ' ') + title.leftJustified(31) + "03/26/07  Page " +
+                                                      QString::number(p + 1) + ' ',
+                                                  " ", " ", " "}));
+            QCOMPARE(page.mid(5),
+                     lines.mid(next, linesPerPage.at(p)).replaceInStrings(QRegularExpression("^"), "    "));
             next += linesPerPage.at(p);
         }
     }
@@ -256,17 +231,15 @@ private Q_SLOTS:
             << "R1 10:00:12=9.5 10:01:12=8.4 10:02:12=10.4; R2 10:00:20=10.4 10:01:20=10.5; "
                "better R1 10:00:12-10:01:12; better R2 10:01:12-10:02:12; better R1 10:02:12-10:02:12";
         QTest::newRow("None is a gap in the line, and 0 for the output bits")
-            << QStringList{"10:00:12 R1 8.5", "10:00:20 R2 3", "10:01:12 R1 None", "10:02:12 R1 8.4",
-                           "10:03:12 R1 8.3"}
+            << QStringList{"10:00:12 R1 8.5", "10:00:20 R2 3", "10:01:12 R1 None", "10:02:12 R1 8.4", "10:03:12 R1 8.3"}
             << "R1 10:00:12=8.5 | 10:02:12=8.4 10:03:12=8.3; R2 10:00:20=3; "
                "better R1 10:00:12-10:01:12; better R2 10:01:12-10:02:12; better R1 10:02:12-10:03:12";
         QTest::newRow("a unit after the number and a sign count; text first or a garbled number is a gap")
-            << QStringList{"10:00:12  8.5dB", "10:01:12  -3", "10:02:12  EbNo 9.5", "10:03:12  7.5",
-                           "10:04:12  1234", "10:05:12  \n 7"}
+            << QStringList{"10:00:12  8.5dB", "10:01:12  -3",   "10:02:12  EbNo 9.5",
+                           "10:03:12  7.5",   "10:04:12  1234", "10:05:12  \n 7"}
             << "R1 10:00:12=8.5 10:01:12=-3 | 10:03:12=7.5 | 10:05:12=7";
         QTest::newRow("lines in neither layout are left out and counted")
-            << QStringList{"10:00:12  8.5", "10:0", "10:01:12 R3 8.0", "24:00:12  8.0", "10:01:12 8.0",
-                           "10:01:12  8.6"}
+            << QStringList{"10:00:12  8.5", "10:0", "10:01:12 R3 8.0", "24:00:12  8.0", "10:01:12 8.0", "10:01:12  8.6"}
             << "R1 10:00:12=8.5 10:01:12=8.6; 4 unread";
         QTest::newRow("a clock set back repeats times: both kept, in time order")
             << QStringList{"10:58:12  8.0", "10:59:12  8.1", "10:58:12  8.2", "10:59:12  8.3"}
@@ -288,8 +261,8 @@ private Q_SLOTS:
     void ebNoMonth_data()
     {
         QTest::addColumn<QDate>("last");
-        QTest::addColumn<QStringList>("files");  // "yyMMdd:line;line"
-        QTest::addColumn<QString>("days");       // "R<n> <day index> lowest/mean/highest" where there are readings
+        QTest::addColumn<QStringList>("files"); // "yyMMdd:line;line"
+        QTest::addColumn<QString>("days");      // "R<n> <day index> lowest/mean/highest" where there are readings
 
         QTest::newRow("the 31 days up to the chosen one; missing days are gaps")
             << QDate(2007, 3, 26)
@@ -319,7 +292,12 @@ private Q_SLOTS:
             QCOMPARE(month.days[r].size(), kMonthDays);
             for (int d = 0; d < kMonthDays; ++d) {
                 if (const std::optional<EbNoDayStats> &s = month.days[r].at(d))
-                    shown.append(QStringLiteral("R%1 %2 %3/%4/%5").arg(r + 1).arg(d).arg(s->lowest).arg(s->mean).arg(s->highest));
+                    shown.append(QStringLiteral("R%1 %2 %3/%4/%5")
+                                     .arg(r + 1)
+                                     .arg(d)
+                                     .arg(s->lowest)
+                                     .arg(s->mean)
+                                     .arg(s->highest));
             }
         }
         QCOMPARE(shown.join(QStringLiteral(", ")), days);
@@ -328,8 +306,8 @@ private Q_SLOTS:
     void ebNoAxes_data()
     {
         QTest::addColumn<QStringList>("lines");
-        QTest::addColumn<QPointF>("dB");    // low, high
-        QTest::addColumn<QPoint>("hours");  // from, to
+        QTest::addColumn<QPointF>("dB");   // low, high
+        QTest::addColumn<QPoint>("hours"); // from, to
         QTest::newRow("no readings: 0 to 20 dB over the whole day")
             << QStringList{"10:00:12  None"} << QPointF(0, 20) << QPoint(0, 24);
         QTest::newRow("minutes of today: a decibel spare, six across, the hour around them")

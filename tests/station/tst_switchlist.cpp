@@ -80,7 +80,7 @@ private Q_SLOTS:
             << QStringList() << QStringList();
         QTest::newRow("seven days from tomorrow, ending with today's passed time")
             << "12:00:00" << 0 << QStringList{"* 12:00:00 Daily"}
-            << QStringList{"7 Tue 12:00:00 Daily", "8 Wed 12:00:00 Daily", "9 Thu 12:00:00 Daily",
+            << QStringList{"7 Tue 12:00:00 Daily",  "8 Wed 12:00:00 Daily",  "9 Thu 12:00:00 Daily",
                            "10 Fri 12:00:00 Daily", "11 Sat 12:00:00 Daily", "12 Sun 12:00:00 Daily",
                            "13 Mon 12:00:00 Daily"}
             << QStringList() << QStringList();
@@ -92,16 +92,14 @@ private Q_SLOTS:
             << "09:00:00" << 0
             << QStringList{"Wed 18:30:00 C", "Wed 18:30:00 A", "Wed 18:30:01 Other", "Wed 18:30:00 b"}
             << QStringList{"8 Wed 18:30:00 A", "8 Wed 18:30:00 b", "8 Wed 18:30:00 C", "8 Wed 18:30:01 Other"}
-            << QStringList()
-            << QStringList{"Wed 18:30:00 A", "Wed 18:30:00 b", "Wed 18:30:00 b", "Wed 18:30:00 C"};
+            << QStringList() << QStringList{"Wed 18:30:00 A", "Wed 18:30:00 b", "Wed 18:30:00 b", "Wed 18:30:00 C"};
         const QStringList routed = {"Tue 10:00:00 One 1", "Tue 10:00:00 Two 2", "Tue 10:00:00 Unset 0"};
         QTest::newRow("one receiver takes every schedule")
             << "09:00:00" << 0 << routed
             << QStringList{"7 Tue 10:00:00 One", "7 Tue 10:00:00 Two", "7 Tue 10:00:00 Unset"} << QStringList()
             << QStringList{"Tue 10:00:00 One", "Tue 10:00:00 Two", "Tue 10:00:00 Two", "Tue 10:00:00 Unset"};
-        QTest::newRow("two receivers take their own")
-            << "09:00:00" << 1 << routed << QStringList{"7 Tue 10:00:00 One"} << QStringList{"7 Tue 10:00:00 Two"}
-            << QStringList();
+        QTest::newRow("two receivers take their own") << "09:00:00" << 1 << routed << QStringList{"7 Tue 10:00:00 One"}
+                                                      << QStringList{"7 Tue 10:00:00 Two"} << QStringList();
         QTest::newRow("a hand-edited 2 counts as one receiver of its own schedules")
             << "09:00:00" << 2 << routed << QStringList{"7 Tue 10:00:00 One"} << QStringList() << QStringList();
     }
@@ -111,12 +109,14 @@ private Q_SLOTS:
         QFETCH(QString, now);
         QFETCH(int, twoReceivers);
         QFETCH(QStringList, schedules);
-        TestStation t(QDateTime(kTestMonday.date(), QTime::fromString(now, now.size() > 8 ? "HH:mm:ss.zzz" : "HH:mm:ss")));
+        TestStation t(
+            QDateTime(kTestMonday.date(), QTime::fromString(now, now.size() > 8 ? "HH:mm:ss.zzz" : "HH:mm:ss")));
         t.station.settings.TwoReceivers = twoReceivers;
         static const QStringList days = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
         for (const QString &s : schedules) {
             const QStringList f = s.split(' ');
-            const std::array<QString, 7> times = f.at(0) == "*" ? everyDay(f.at(1)) : onDay(days.indexOf(f.at(0)), f.at(1));
+            const std::array<QString, 7> times =
+                f.at(0) == "*" ? everyDay(f.at(1)) : onDay(days.indexOf(f.at(0)), f.at(1));
             t.addSchedule(schedule(f.at(2), f.value(3, "1").toInt(), times));
         }
         QTEST(lines(t.station.switchList(1)), "list1");
