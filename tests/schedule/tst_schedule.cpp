@@ -240,10 +240,10 @@ private Q_SLOTS:
                                      schedule("Morning", 2, {"", "06:00:00", "06:00:00"}),
                                      schedule("Late", 1, onDay(2, "18:00:00")),
                                      schedule("Early", 1, onDay(2, "09:30:00")),
-                                     schedule("zebra", 1, onDay(0, "06:00:00")),
-                                     schedule("Apple", 2, onDay(0, "06:00:00")),
+                                     schedule("Zebra", 1, onDay(0, "06:00:00")),
+                                     schedule("apple", 2, onDay(0, "06:00:00")),
                                      schedule("Weekend", 1, onDay(0, "23:00:00"))}
-            << QStringList{"Sun 06:00:00 Apple",   "Sun 06:00:00 zebra",   "Sun 23:00:00 Weekend",
+            << QStringList{"Sun 06:00:00 apple",   "Sun 06:00:00 Zebra",   "Sun 23:00:00 Weekend",
                            "Mon 06:00:00 Morning", "Tue 06:00:00 Morning", "Tue 09:30:00 Early",
                            "Tue 18:00:00 Late",    "Sat 06:00:00 Weekend"};
         QTest::newRow("an empty name, an odd time")
@@ -323,10 +323,10 @@ private Q_SLOTS:
             << "2" << 3 << 2 << "    Morning News              59:30  ENG  4  Stereo 14  Hold  2 ";
         QTest::newRow("Rev, Mom") << "3" << 2 << 1
                                   << "    Morning News              59:30  ENG  4  Rev    14  Mom   1 ";
-        QTest::newRow("blank route and start print empty columns")
+        QTest::newRow("a blank route and start print empty columns")
             << " " << 0 << 0 << "    Morning News              59:30  ENG  4         14        0 ";
-        QTest::newRow("unknown route and start print empty columns")
-            << "7" << 8 << 1 << "    Morning News              59:30  ENG  4         14        1 ";
+        QTest::newRow("route 4 prints nothing; No")
+            << "4" << 1 << 1 << "    Morning News              59:30  ENG  4         14  No    1 ";
     }
 
     void summaryLine()
