@@ -154,38 +154,18 @@ private Q_SLOTS:
         QCOMPARE(ParseScheduleRecord(*s.store.ReadScheduleRecord(1)).PgmName.trimmed(), QString("Café “Noël” €"));
     }
 
-    void editorTexts_data()
-    {
-        QTest::addColumn<bool>("length");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("accepted");
-        QTest::newRow("length left empty") << true << QString() << true;
-        QTest::newRow("length of five spaces") << true << "     " << true;
-        QTest::newRow("length 59:59") << true << "59:59" << true;
-        QTest::newRow("length 5:30 padded") << true << "5:30" << false;
-        QTest::newRow("length without its colon") << true << "05.30" << false;
-        QTest::newRow("length of sixty seconds") << true << "05:60" << false;
-        QTest::newRow("length of sixty minutes") << true << "60:00" << false;
-        QTest::newRow("length cut to five") << true << "05:30xyz" << true;
-        QTest::newRow("length in arabic-indic digits") << true << "\u0661\u0662:30" << false;
-        QTest::newRow("time left empty") << false << QString() << true;
-        QTest::newRow("time of eight spaces") << false << "        " << true;
-        QTest::newRow("time at midnight") << false << "00:00:00" << true;
-        QTest::newRow("time at the last second") << false << "23:59:59" << true;
-        QTest::newRow("time without its leading zero") << false << "6:00:00" << false;
-        QTest::newRow("time at hour 24") << false << "24:00:00" << false;
-        QTest::newRow("time at minute 60") << false << "12:60:00" << false;
-        QTest::newRow("time at second 60") << false << "12:00:60" << false;
-        QTest::newRow("time without seconds") << false << "06:00" << false;
-        QTest::newRow("time with a space inside") << false << "06: 0:00" << false;
-        QTest::newRow("time with dots") << false << "06.00.00" << false;
-    }
-
+    // A length is five spaces or MM:SS, a switch time eight spaces or a time
+    // of day HH:MM:SS, each after being cut or padded to its width.
     void editorTexts()
     {
-        QFETCH(bool, length);
-        QFETCH(QString, text);
-        QTEST(length ? isLengthText(text) : isSwitchTimeText(text), "accepted");
+        for (const char *text : {"", "     ", "59:59", "05:30xyz"})
+            QVERIFY2(isLengthText(text), text);
+        for (const char *text : {"5:30", "05.30", "05:60", "60:00", "\u0661\u0662:30"})
+            QVERIFY2(!isLengthText(text), text);
+        for (const char *text : {"", "        ", "00:00:00", "23:59:59"})
+            QVERIFY2(isSwitchTimeText(text), text);
+        for (const char *text : {"6:00:00", "24:00:00", "12:60:00", "12:00:60", "06:00", "06: 0:00", "06.00.00"})
+            QVERIFY2(!isSwitchTimeText(text), text);
     }
 
     // The length is told first, then the days from Sunday.
@@ -353,28 +333,18 @@ private Q_SLOTS:
 
     // Room for a space before the page number: the short form of the date,
     // with a two-digit year if needed.
-    void headerDate_data()
-    {
-        QTest::addColumn<QString>("locale");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("US form fits") << "en_US"
-                                      << "3/26/07";
-        QTest::newRow("four-digit year shortened") << "en_GB"
-                                                   << "26/03/07";
-        QTest::newRow("month name shortened") << "C"
-                                              << "26 Mar 07";
-    }
-
     void headerDate()
     {
-        QFETCH(QString, locale);
         const QLocale saved;
-        QLocale::setDefault(QLocale(locale));
-        const QString shown = ScheduleDateText(QDate(2007, 3, 26));
+        QStringList shown;
+        for (const char *locale : {"en_US", "en_GB", "C"}) {
+            QLocale::setDefault(QLocale(locale));
+            shown << ScheduleDateText(QDate(2007, 3, 26));
+        }
         QLocale::setDefault(saved);
-        QTEST(shown, "text");
-        Store s;
-        QCOMPARE(BuildSchedulePrintout(s.store, {}, shown).pages.at(0).at(1).mid(68), QString(" Page 1 "));
+        QCOMPARE(shown, (QStringList{"3/26/07", "26/03/07", "26 Mar 07"}));
+        for (const QString &date : shown)
+            QCOMPARE(BuildSchedulePrintout(Store().store, {}, date).pages.at(0).at(1).mid(68), QString(" Page 1 "));
     }
 
     void failedJobIsShownWithOneSpace()
