@@ -10,17 +10,11 @@ namespace {
 // "port1|baud|activity log|Eb/No rate|MPEG log|remote control|keep|two receivers|port2|model"
 QString fields(const StationSettings &s)
 {
-    return QStringList{QString::number(s.Receiver1Port),
-                       QString::number(s.BaudChoice),
-                       QString::number(s.ActivityLogOn),
-                       QString::number(s.EbNoRate),
-                       QString::number(s.MpegLogOn),
-                       QString::number(s.RemoteControlOn),
-                       s.EbNoKeep,
-                       QString::number(s.TwoReceivers),
-                       QString::number(s.Receiver2Port),
-                       s.ReceiverModel}
-        .join('|');
+    QStringList f;
+    for (int n : {s.Receiver1Port, s.BaudChoice, s.ActivityLogOn, s.EbNoRate, int(s.MpegLogOn), int(s.RemoteControlOn)})
+        f << QString::number(n);
+    f << s.EbNoKeep << QString::number(s.TwoReceivers) << QString::number(s.Receiver2Port) << s.ReceiverModel;
+    return f.join('|');
 }
 
 } // namespace
@@ -139,26 +133,18 @@ private Q_SLOTS:
         QCOMPARE(kPortConflictMessage, QString("Receiver one and receiver two Ports may not be the same."));
     }
 
-    // The held-back values and the closing choices go on top of what changed
-    // at once while the window was open.
-    void closing_data()
-    {
-        QTest::addColumn<int>("saveLogsRow");
-        QTest::addColumn<bool>("fourK");
-        QTest::addColumn<QString>("settings");
-        QTest::newRow("week and 500") << 1 << false << "2|2|1|5|1|0|w|1|3|1";
-        QTest::newRow("year and 4K") << 3 << true << "2|2|1|5|1|0|y|1|3|0";
-        QTest::newRow("no keeping row keeps the old letter") << -1 << true << "2|2|1|5|1|0|m|1|3|0";
-    }
-
+    // At closing the held-back values and the keeping row (none: the old
+    // letter) and model go on top of what changed while the window was open.
     void closing()
     {
-        QFETCH(int, saveLogsRow);
-        QFETCH(bool, fourK);
-        StationSettings settings{1, 1, 0, 0, true, false, "m", 1, 3, "0", "54:30"};
-        applyClosing(settings, {2, 2, 1, 5}, {saveLogsRow, fourK});
-        QTEST(fields(settings), "settings");
-        QCOMPARE(settings.ClockResetTime, QString("54:30"));
+        QStringList closed;
+        for (const ClosingState state : {ClosingState{1, false}, {3, true}, {-1, true}}) {
+            StationSettings s{1, 1, 0, 0, true, false, "m", 1, 3, "0", "54:30"};
+            applyClosing(s, {2, 2, 1, 5}, state);
+            closed << fields(s) + '|' + s.ClockResetTime;
+        }
+        QCOMPARE(closed,
+                 (QStringList{"2|2|1|5|1|0|w|1|3|1|54:30", "2|2|1|5|1|0|y|1|3|0|54:30", "2|2|1|5|1|0|m|1|3|0|54:30"}));
     }
 };
 
