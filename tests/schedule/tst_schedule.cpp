@@ -76,33 +76,29 @@ private Q_SLOTS:
         QCOMPARE(BuildScheduleRecord(r).mid(1, 26), QString("ABCDEFGHIJKLMNOPQRSTUVWXY0"));
     }
 
+    // The name, Monday's time, the remote start and the receiver as parsed.
     void parse_data()
     {
         QTest::addColumn<QString>("record");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("monday");
-        QTest::addColumn<int>("remoteStart");
-        QTest::addColumn<int>("receiver");
-        const QString blank(8, ' ');
+        QTest::addColumn<QString>("fields");
+        const QString news = QString("News").leftJustified(25);
         QTest::newRow("leading spaces of the name and a time are dropped")
-            << QString("1   Morning").leftJustified(48) + " 8:00:00" << QString("Morning").leftJustified(25)
-            << "8:00:00 " << 0 << 0;
+            << QString("1   Morning").leftJustified(48) + " 8:00:00"
+            << QString("Morning").leftJustified(25) + "|8:00:00 |0|0";
         QTest::newRow("a letter in a digit field reads 0")
-            << QString("1News").leftJustified(38) + "x2" << QString("News").leftJustified(25) << blank << 0 << 2;
-        QTest::newRow("a short record reads padded")
-            << "1Short" << QString("Short").leftJustified(25) << blank << 0 << 0;
-        QTest::newRow("not in use (0): only the flag") << "0Gone" << QString() << QString() << 0 << 0;
-        QTest::newRow("not in use (space): only the flag") << " Gone" << QString() << QString() << 0 << 0;
+            << QString("1News").leftJustified(38) + "x2" << news + "|        |0|2";
+        QTest::newRow("a short record reads padded") << "1News" << news + "|        |0|0";
+        QTest::newRow("not in use (0): only the flag") << "0Gone" << QString("||0|0");
+        QTest::newRow("not in use (space): only the flag") << " Gone" << QString("||0|0");
     }
 
     void parse()
     {
         QFETCH(QString, record);
         const ScheduleRecord r = ParseScheduleRecord(record);
-        QTEST(r.PgmName, "name");
-        QTEST(r.SwitchTime[1], "monday");
-        QTEST(r.RemoteStart, "remoteStart");
-        QTEST(r.Receiver, "receiver");
+        QTEST(QStringList({r.PgmName, r.SwitchTime[1], QString::number(r.RemoteStart), QString::number(r.Receiver)})
+                  .join('|'),
+              "fields");
         QCOMPARE(r.inUse(), record.startsWith('1'));
     }
 
