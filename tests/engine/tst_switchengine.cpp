@@ -1,143 +1,74 @@
-#include "station/station.h"
 #include "engine/switchengine.h"
-#include "fakereceivers.h"
-#include "platform/parallelport.h"
 #include "receiver/receiverlink.h"
 #include "schedules.h"
-#include "testdata.h"
+#include "teststation.h"
 
 #include <QtTest>
 
+#include <numeric>
+
 namespace {
 
-const QDate kMonday(2027, 12, 6);
+const QDate kMonday = kTestMonday.date();
 
-QByteArray carrierAnswer(const QByteArray &value)
+QDateTime at(const QString &time, const QDate &day = kMonday)
 {
-    QByteArray answer;
-    for (int line = 1; line <= 11; ++line)
-        answer += "Carrier line " + QByteArray::number(line) + "\r\n";
-    return answer + value.rightJustified(24, ' ') + "\r\n>";
+    return QDateTime(day, QTime::fromString(time, time.size() > 8 ? "HH:mm:ss.zzz" : "HH:mm:ss"));
 }
 
-// A simulated parallel port: outputs all off, no input active.
-QString idlePortFile(const TestHome &home)
-{
-    home.write(QStringLiteral("port"), QByteArray("\x00\x7f", 2));
-    return home.file(QStringLiteral("port"));
-}
-
-// The program's engine on a ManualClock, with simulated receivers and a
-// simulated parallel port. run() ticks every 50 ms and fires an armed switch
-// timer every 2 s after it was armed, as the event loop would.
-class Rig
+// The engine over a TestStation with the remote control on. run() ticks every
+// 50 ms (or tickMs) and fires an armed switch timer every 2 s after it was
+// armed, as the event loop would, and notes each change of the output byte.
+class Rig : public TestStation
 {
 public:
-    explicit Rig(const QDateTime &start)
-        : clock(start), receivers(clock), station(clock, openParallelPort(idlePortFile(home))), link(station),
-          engine(station, link)
-    {
-        station.serialChannels = receivers.factory();
-        QString error;
-        if (!station.InitProgram(&error))
-            qFatal("start-up failed");
-        StationSettings &s = station.settings;
-        s.Receiver1Port = 1;
-        s.Receiver2Port = 2;
-        s.BaudChoice = 1;
-        s.ActivityLogOn = 1;
-        s.ReceiverModel = QStringLiteral("0");
-        receivers.answer = [this](int port, const QByteArray &line) -> QByteArray {
-            if (line == "R C")
-                return carrierAnswer(port == 2 ? ebNo2 : ebNo1);
-            if (line == "R M")
-                return "MPEG locked\r\n>";
-            return ">";
-        };
-        QObject::connect(&engine, &SwitchEngine::portStatusChanged, &engine,
-                         [this](const QString &text) { portLabel = text; });
-    }
+    explicit Rig(const QDateTime &start) : TestStation(start) { station.settings.RemoteControlOn = true; }
 
-    void addSchedule(const QString &name, int receiver, int remoteStart, const QString &length,
-                     const std::array<QString, 7> &times)
+    // A Stereo English schedule switching at `time` on the clock's weekday.
+    void add(const QString &name, const QString &time, int remoteStart = 2, const QString &length = {},
+             int receiver = 1)
     {
         ScheduleRecord r = stereoEnglish(name, receiver, remoteStart, length);
-        r.SwitchTime = times;
-        QVERIFY(station.store().WriteScheduleRecord(station.store().recordCount() + 1, BuildScheduleRecord(r)));
-    }
-    void rebuild()
-    {
-        station.BuildSwitchList1();
-        if (station.settings.twoReceivers())
-            station.BuildSwitchList2();
+        r.SwitchTime[clock.today().dayOfWeek() % 7] = time;
+        addSchedule(r);
     }
 
-    void run(const QDateTime &until)
+    void run(const QDateTime &until, int tickMs = 50)
     {
-        while (clock.now() < until) {
+        for (; clock.now() < until; clock.advanceMs(tickMs)) {
             engine.tick();
             for (int r = 1; r <= 2; ++r) {
                 QDateTime &due = timerDue[r - 1];
-                if (!engine.switchTimerArmed(r)) {
+                if (!engine.switchTimerArmed(r))
                     due = {};
-                    continue;
-                }
-                if (!due.isValid())
+                else if (!due.isValid())
                     due = clock.now().addMSecs(2000);
                 else if (clock.now() >= due) {
                     engine.switchCycle(r);
                     due = due.addMSecs(2000);
                 }
             }
-            const quint8 byte = portByte();
-            if (portBytes.isEmpty() || portBytes.last().second != byte)
-                portBytes.append({clock.now().time(), byte});
-            clock.advanceMs(50);
+            if (outputs.isEmpty() || outputs.last().second != outputByte())
+                outputs.append({clock.now(), outputByte()});
         }
     }
 
-    quint8 portByte() const { return quint8(home.read(QStringLiteral("port")).at(0)); }
-    void setStatus(quint8 status) { home.write(QStringLiteral("port"), QByteArray(1, char(portByte())) + char(status)); }
-
-    // The lines sent, each with the time it went out.
-    QStringList sent() const
+    // The activity log's lines with their spacing and the command's text left
+    // out: "11:59:47 Noon News", "12:00:00 Remote Start 1 On".
+    QStringList activity(const QDate &day = {}) const
     {
-        QStringList out;
-        for (const FakeReceivers::Sent &s : receivers.sent)
-            out << s.at.time().toString(QStringLiteral("HH:mm:ss.zzz ")) + QString::number(s.port) + QLatin1Char(' ')
-                       + QString::fromLatin1(s.bytes);
-        return out;
-    }
-    QByteArray log(const char *prefix, const QDate &day = kMonday) const
-    {
-        return home.read(QStringLiteral("logs/") + QLatin1String(prefix) + day.toString(QStringLiteral("yyMMdd"))
-                         + QStringLiteral(".log"));
+        QStringList lines;
+        for (const QByteArray &line : log("AL", day).split('\n'))
+            lines << QString::fromLatin1(line.simplified()).remove(QLatin1String(" SETAUDIO 2 S ENG 7"));
+        lines.removeAll(QString());
+        return lines;
     }
 
-    TestHome home;
-    ManualClock clock;
-    FakeReceivers receivers;
-    Station station;
-    ReceiverLink link;
-    SwitchEngine engine;
-    QByteArray ebNo1 = "8.5";
-    QByteArray ebNo2 = "9.0";
-    QString portLabel;
+    ReceiverLink link{station};
+    SwitchEngine engine{station, link};
     std::array<QDateTime, 2> timerDue;
-    QList<QPair<QTime, quint8>> portBytes;
+    QList<QPair<QDateTime, quint8>> outputs;
 };
-
-std::array<QString, 7> monday(const QString &time)
-{
-    std::array<QString, 7> times;
-    times[1] = time;
-    return times;
-}
-
-QDateTime at(int h, int m, int s, int ms = 0, const QDate &day = kMonday)
-{
-    return QDateTime(day, QTime(h, m, s, ms));
-}
 
 } // namespace
 
@@ -146,415 +77,262 @@ class tst_SwitchEngine : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void switchAtNoon();
-    void receiver2SendsLater();
-    void remoteStartLength_data();
-    void remoteStartLength();
-    void holdAcrossMidnight();
-    void startedTenSecondsBeforeASwitch();
-    void switchesLessThanTheWindowApart();
-    void twoSchedulesAtTheSameTime();
-    void lateTickStillArmsAndStarts();
-    void lateTickTooCloseToTheSwitchDoesNotArm();
-    void clockMovedForwardSkipsTheSwitch_data();
-    void clockMovedForwardSkipsTheSwitch();
-    void clockMovedBackSwitchesOnce();
-    void noModelSendsNothing();
-    void ebNoSlots_data();
-    void ebNoSlots();
-    void betterCarrierBits();
-    void alarmIsLoggedOncePerActivation();
-    void timeSet_data();
-    void timeSet();
-    void purgeRunsAtTenFifteen();
-    void receiver2HoldEndsWithoutANextSwitch();
-};
+    void switchAtNoon()
+    {
+        Rig rig(at("11:59:40"));
+        rig.station.settings.MpegLogOn = true;
+        rig.add("Noon News", "12:00:00");
+        QStringList shown;
+        connect(&rig.engine, &SwitchEngine::clockTextChanged, [&](const QString &text) { shown << text; });
+        connect(&rig.engine, &SwitchEngine::nextSwitchTextChanged, [&](int, const QString &text) { shown << text; });
+        rig.run(at("12:00:05"));
+        QCOMPARE(shown.mid(0, 2), (QStringList{"Monday  12/06/2027  11:59:40", "Next to Switch:  Noon News  00:20"}));
+        QCOMPARE(shown.mid(shown.size() - 2),
+                 (QStringList{"Monday  12/06/2027  12:00:04", "Next to Switch:  Noon News  167:59:56"}));
 
-void tst_SwitchEngine::switchAtNoon()
-{
-    Rig rig(at(11, 59, 40));
-    rig.station.settings.MpegLogOn = true;
-    rig.station.settings.RemoteControlOn = true;
-    rig.addSchedule(QStringLiteral("Noon News"), 1, 2, QStringLiteral("05:30"), monday(QStringLiteral("12:00:00")));
-    rig.rebuild();
-    rig.run(at(12, 0, 5));
-
-    QCOMPARE(rig.sent(), (QStringList{QStringLiteral("11:59:47.000 1 SETAUDIO 2 S ENG 7  \r"),
-                                      QStringLiteral("11:59:49.000 1 SETAUDIO 2 S ENG 7  \r"),
-                                      QStringLiteral("11:59:51.000 1 R M\r")}));
-    QCOMPARE(rig.receivers.sent.first().settings, QStringLiteral("9600,N,8,1"));
-    QCOMPARE(rig.receivers.openNow, 0);
-    // Remote start 1 (bit 5) on at the switch time, off one second later.
-    QCOMPARE(rig.portBytes, (QList<QPair<QTime, quint8>>{{QTime(11, 59, 40), 0},
-                                                         {QTime(12, 0, 0), 32},
-                                                         {QTime(12, 0, 1, 50), 0}}));
-    QCOMPARE(rig.log("AL"), QByteArray("11:59:47  Noon News                 SETAUDIO 2 S ENG 7  \r\n"
-                                       "11:59:49  Noon News                 SETAUDIO 2 S ENG 7  \r\n"
-                                       "12:00:00  Remote Start 1 On\r\n"
-                                       "12:00:01  Remote Start 1 Off\r\n"));
-    QCOMPARE(rig.log("MP"), QByteArray("11:59:51\r\nMPEG locked\r\n>\r\n"));
-    // The list moved on to next Monday.
-    QCOMPARE(rig.station.nextSwitch(1).NextSwitchDate, kMonday.addDays(7));
-    QVERIFY(!rig.engine.switchTimerArmed(1));
-}
-
-void tst_SwitchEngine::receiver2SendsLater()
-{
-    Rig rig(at(11, 59, 40));
-    rig.station.settings.TwoReceivers = 1;
-    rig.addSchedule(QStringLiteral("Two"), 2, 1, QString(), monday(QStringLiteral("12:00:00")));
-    rig.rebuild();
-    QString label;
-    QObject::connect(&rig.engine, &SwitchEngine::nextSwitchTextChanged, &rig.engine,
-                     [&](int r, const QString &text) { if (r == 2) label = text; });
-    rig.run(at(11, 59, 50));
-    QCOMPARE(label, QStringLiteral("Next to Switch:  Two  00:11")); // last tick at 11:59:49.950
-    rig.run(at(12, 0, 5));
-    QCOMPARE(rig.sent(), (QStringList{QStringLiteral("11:59:52.000 2 SETAUDIO 2 S ENG 7  \r"),
-                                      QStringLiteral("11:59:54.000 2 SETAUDIO 2 S ENG 7  \r")}));
-    QVERIFY(rig.log("AL").startsWith("11:59:52  Two                      Receiver 2 SETAUDIO 2 S ENG 7  \r\n"));
-    // No remote start was asked for.
-    QCOMPARE(rig.portBytes.size(), 1);
-}
-
-void tst_SwitchEngine::remoteStartLength_data()
-{
-    QTest::addColumn<QString>("length");
-    QTest::addColumn<QTime>("off");
-    QTest::addColumn<int>("errors");
-    QTest::newRow("held for the program length") << "05:30" << QTime(12, 5, 30, 50) << 0;
-    // One on/off pair and a pulse a device can see, never a chatter.
-    QTest::newRow("held with no length given") << "" << QTime(12, 0, 1, 50) << 1;
-    QTest::newRow("held for 00:00") << "00:00" << QTime(12, 0, 1, 50) << 0;
-}
-
-void tst_SwitchEngine::remoteStartLength()
-{
-    QFETCH(QString, length);
-    QFETCH(QTime, off);
-    Rig rig(at(11, 59, 58));
-    rig.station.settings.RemoteControlOn = true;
-    rig.addSchedule(QStringLiteral("Long"), 1, 3, length, monday(QStringLiteral("12:00:00")));
-    rig.rebuild();
-    rig.run(QDateTime(kMonday, off.addSecs(2)));
-    QCOMPARE(rig.portBytes, (QList<QPair<QTime, quint8>>{{QTime(11, 59, 58), 0}, {QTime(12, 0, 0), 32}, {off, 0}}));
-    QCOMPARE(rig.log("AL").count("Remote Start 1 On"), 1);
-    QTEST(int(rig.home.errors.size()), "errors");
-}
-
-void tst_SwitchEngine::holdAcrossMidnight()
-{
-    Rig rig(at(23, 58, 58));
-    rig.station.settings.RemoteControlOn = true;
-    rig.addSchedule(QStringLiteral("Late"), 1, 3, QStringLiteral("02:00"), monday(QStringLiteral("23:59:00")));
-    rig.rebuild();
-    rig.run(at(23, 59, 1));
-    QCOMPARE(rig.engine.remoteStartOffAt(1), 86400.0 + 60);
-    rig.run(at(0, 0, 59, 900, kMonday.addDays(1)));
-    QCOMPARE(rig.portByte(), quint8(32));
-    QCOMPARE(rig.engine.remoteStartOffAt(1), 60.0);
-    rig.run(at(0, 1, 1, 0, kMonday.addDays(1)));
-    QCOMPARE(rig.portBytes.last(), (QPair<QTime, quint8>{QTime(0, 1, 0, 50), 0}));
-    QCOMPARE(rig.log("AL", kMonday.addDays(1)), QByteArray("00:01:00  Remote Start 1 Off\r\n"));
-}
-
-void tst_SwitchEngine::startedTenSecondsBeforeASwitch()
-{
-    Rig rig(at(11, 59, 50));
-    rig.station.settings.RemoteControlOn = true;
-    rig.addSchedule(QStringLiteral("Missed"), 1, 2, QString(), monday(QStringLiteral("12:00:00")));
-    rig.rebuild();
-    rig.run(at(12, 0, 5));
-    QVERIFY(rig.sent().isEmpty());
-    QVERIFY(rig.log("AL").contains("12:00:00  Remote Start 1 On"));
-    QCOMPARE(rig.station.nextSwitch(1).NextSwitchDate, kMonday.addDays(7));
-}
-
-void tst_SwitchEngine::switchesLessThanTheWindowApart()
-{
-    Rig rig(at(11, 59, 30));
-    std::array<QString, 7> first = monday(QStringLiteral("12:00:00"));
-    rig.addSchedule(QStringLiteral("First"), 1, 1, QString(), first);
-    rig.addSchedule(QStringLiteral("Second"), 1, 1, QString(), monday(QStringLiteral("12:00:10")));
-    rig.rebuild();
-    rig.run(at(12, 0, 30));
-    QCOMPARE(rig.sent().size(), 2);
-    QVERIFY(rig.sent().first().contains(QLatin1String("11:59:47")));
-}
-
-void tst_SwitchEngine::twoSchedulesAtTheSameTime()
-{
-    Rig rig(at(11, 59, 30));
-    rig.addSchedule(QStringLiteral("B Show"), 1, 1, QString(), monday(QStringLiteral("12:00:00")));
-    rig.addSchedule(QStringLiteral("a show"), 1, 1, QString(), monday(QStringLiteral("12:00:00")));
-    rig.rebuild();
-    rig.run(at(12, 0, 5));
-    QCOMPARE(rig.sent().size(), 2);
-    QVERIFY(rig.log("AL").startsWith("11:59:47  a show"));
-    QVERIFY(!rig.log("AL").contains("B Show"));
-}
-
-void tst_SwitchEngine::lateTickStillArmsAndStarts()
-{
-    Rig rig(at(11, 59, 40));
-    rig.station.settings.RemoteControlOn = true;
-    rig.addSchedule(QStringLiteral("Late"), 1, 2, QString(), monday(QStringLiteral("12:00:00")));
-    rig.rebuild();
-    rig.run(at(11, 59, 43, 500));
-    // The program stands still for 3.5 s across the arming window.
-    rig.clock.set(at(11, 59, 47));
-    rig.run(at(11, 59, 58));
-    QCOMPARE(rig.sent(), (QStringList{QStringLiteral("11:59:49.000 1 SETAUDIO 2 S ENG 7  \r"),
-                                      QStringLiteral("11:59:51.000 1 SETAUDIO 2 S ENG 7  \r")}));
-    // Stands still across the switch time itself: the remote start comes late.
-    rig.clock.set(at(12, 0, 1, 200));
-    rig.run(at(12, 0, 1, 250));
-    QVERIFY(rig.log("AL").contains("12:00:01  Remote Start 1 On"));
-    QCOMPARE(rig.station.nextSwitch(1).NextSwitchDate, kMonday.addDays(7));
-}
-
-void tst_SwitchEngine::lateTickTooCloseToTheSwitchDoesNotArm()
-{
-    Rig rig(at(11, 59, 40));
-    rig.addSchedule(QStringLiteral("Late"), 1, 1, QString(), monday(QStringLiteral("12:00:00")));
-    rig.rebuild();
-    rig.run(at(11, 59, 43));
-    rig.clock.set(at(11, 59, 56));
-    rig.run(at(12, 0, 5));
-    QVERIFY(rig.sent().isEmpty());
-}
-
-// A time of day moved forward (a manual change, daylight saving in spring)
-// gives nothing late for a switch it jumps over, only the line that says it
-// was skipped; a switch still ahead after the move is switched as usual.
-void tst_SwitchEngine::clockMovedForwardSkipsTheSwitch_data()
-{
-    QTest::addColumn<QByteArray>("zone");
-    QTest::addColumn<QDateTime>("start");
-    QTest::addColumn<QTime>("jumpFrom");
-    QTest::addColumn<QTime>("jumpTo"); // invalid: the zone's own change of time
-    QTest::addColumn<QTime>("until");
-    QTest::addColumn<QString>("switchTime");
-    QTest::addColumn<int>("sends");
-    QTest::addColumn<QByteArray>("logged");
-    QTest::newRow("set 40 s forward across the switch")
-        << QByteArray("UTC") << at(11, 59, 30) << QTime(11, 59, 40) << QTime(12, 0, 20) << QTime(12, 0, 25)
-        << "12:00:00" << 0
-        << QByteArray("12:00:20  Skipped Late 12:00:00\r\n");
-    QTest::newRow("set 5 s forward after the commands")
-        << QByteArray("UTC") << at(11, 59, 30) << QTime(11, 59, 58) << QTime(12, 0, 3) << QTime(12, 0, 5)
-        << "11:59:59" << 2 << QByteArray("12:00:03  Skipped Late 11:59:59\r\n");
-    QTest::newRow("set 8 s forward into the window's end")
-        << QByteArray("UTC") << at(11, 59, 30) << QTime(11, 59, 40) << QTime(11, 59, 48) << QTime(12, 0, 5)
-        << "12:00:00" << 2 << QByteArray("12:00:00  Remote Start 1 On\r\n12:00:01  Remote Start 1 Off\r\n");
-    // Sunday 28 March 2027: 02:00 comes as 03:00 in Berlin.
-    QTest::newRow("spring daylight saving")
-        << QByteArray("Europe/Berlin") << QDateTime(QDate(2027, 3, 28), QTime(1, 59, 40)) << QTime() << QTime()
-        << QTime(3, 0, 5) << "02:30:00" << 0 << QByteArray("03:00:00  Skipped Late 02:30:00\r\n");
-}
-
-void tst_SwitchEngine::clockMovedForwardSkipsTheSwitch()
-{
-    QFETCH(QByteArray, zone);
-    QFETCH(QDateTime, start);
-    QFETCH(QTime, jumpFrom);
-    QFETCH(QTime, jumpTo);
-    QFETCH(QTime, until);
-    QFETCH(QString, switchTime);
-    QFETCH(QByteArray, logged);
-    qputenv("TZ", zone);
-    const auto backToUtc = qScopeGuard([] { qputenv("TZ", "UTC"); });
-    const QDate day = start.date();
-    Rig rig(QDateTime(day, start.time()));
-    rig.station.settings.RemoteControlOn = true;
-    std::array<QString, 7> times;
-    times[day.dayOfWeek() % 7] = switchTime;
-    rig.addSchedule(QStringLiteral("Late"), 1, 2, QString(), times);
-    rig.rebuild();
-    if (jumpTo.isValid()) {
-        rig.run(QDateTime(day, jumpFrom));
-        rig.clock.jump(QDateTime(day, jumpTo));
+        QStringList sent;
+        for (const FakeReceivers::Sent &s : rig.receivers.sent)
+            sent << s.at.toString("HH:mm:ss.zzz ") + QString::number(s.port) + ' ' + QString::fromLatin1(s.bytes) +
+                        ' ' + s.settings;
+        QCOMPARE(sent,
+                 (QStringList{"11:59:47.000 1 SETAUDIO 2 S ENG 7  \r 9600,N,8,1",
+                              "11:59:49.000 1 SETAUDIO 2 S ENG 7  \r 9600,N,8,1", "11:59:51.000 1 R M\r 9600,N,8,1"}));
+        // Remote start 1 (bit 5) on at the switch time, off one second later.
+        QCOMPARE(rig.outputs,
+                 (QList<QPair<QDateTime, quint8>>{{at("11:59:40"), 0}, {at("12:00:00"), 32}, {at("12:00:01.050"), 0}}));
+        QCOMPARE(rig.log("MP"), QByteArray("11:59:51\r\nMPEG locked\r\n>\r\n"));
     }
-    rig.run(QDateTime(day, until));
-    QTEST(int(rig.sent().size()), "sends");
-    const QByteArray log = rig.log("AL", day);
-    QVERIFY2(log.endsWith(logged), log.constData());
-    QCOMPARE(log.count("Remote Start 1 On"), logged.contains("Remote Start") ? 1 : 0);
-    QVERIFY(rig.station.nextSwitch(1).NextSwitchDate > day);
-}
 
-// Sunday 31 October 2027: the hour from 02:00 comes twice in Berlin. A list
-// rebuilt in the repeated hour (as an Apply in the editor does) shows the
-// switch of 02:30 again; it is not switched a second time.
-void tst_SwitchEngine::clockMovedBackSwitchesOnce()
-{
-    qputenv("TZ", "Europe/Berlin");
-    const auto backToUtc = qScopeGuard([] { qputenv("TZ", "UTC"); });
-    const QDate sunday(2027, 10, 31);
-    const auto utc = [&](int h, int m, int s) { return QDateTime(sunday, QTime(h, m, s), Qt::UTC).toLocalTime(); };
-    Rig rig(utc(0, 29, 40)); // 02:29:40 summer time
-    rig.station.settings.RemoteControlOn = true;
-    rig.addSchedule(QStringLiteral("Twice"), 1, 2, QString(), std::array<QString, 7>{QStringLiteral("02:30:00")});
-    rig.rebuild();
-    rig.run(utc(0, 30, 5));
-    rig.clock.set(utc(0, 59, 58));
-    rig.run(utc(1, 0, 2)); // 02:00:02 winter time
-    rig.clock.set(utc(1, 10, 0));
-    rig.rebuild();
-    QCOMPARE(rig.station.nextSwitch(1).NextSwitchDate, sunday);
-    rig.run(utc(1, 30, 10));
-    QCOMPARE(rig.sent().size(), 2);
-    QCOMPARE(rig.log("AL", sunday).count("Remote Start 1 On"), 1);
-}
+    // What a run switches and logs. The run "A .. B" goes from A to B; a step
+    // "A -> B" inside it is a program that stands still from A to B (a long
+    // conversation), "A => B" a time of day moved from A to B (set by hand).
+    // Schedules are "time name" on receiver 1, or "time name 2" on receiver 2,
+    // each with a momentary start.
+    void timeline_data()
+    {
+        QTest::addColumn<QString>("run");
+        QTest::addColumn<QStringList>("schedules");
+        QTest::addColumn<QStringList>("activity");
+        const QStringList A = {"12:00:00 A"};
+        const QStringList noon = {"11:59:47 A", "11:59:49 A", "12:00:00 Remote Start 1 On",
+                                  "12:00:01 Remote Start 1 Off"};
+        const QStringList startOnly = noon.mid(2);
+        QTest::newRow("armed with 15 s left") << "11:59:40 .. 12:00:05" << A << noon;
+        QTest::newRow("armed with 14 s left on the first tick")
+            << "11:59:46 .. 12:00:05" << A << QStringList{"11:59:48 A", "11:59:50 A"} + startOnly;
+        QTest::newRow("started 10 s before: only the start") << "11:59:50 .. 12:00:05" << A << startOnly;
+        QTest::newRow("receiver 2 armed with 10 s left")
+            << "11:59:40 .. 12:00:05" << QStringList{"12:00:00 B 2"}
+            << QStringList{"11:59:52 B Receiver 2", "11:59:54 B Receiver 2", "12:00:00 Remote Start 2 On",
+                           "12:00:01 Remote Start 2 Off"};
+        QTest::newRow("10 s apart: the later one is never armed")
+            << "11:59:30 .. 12:00:30" << QStringList{"12:00:00 A", "12:00:10 B"}
+            << noon + QStringList{"12:00:10 Remote Start 1 On", "12:00:11 Remote Start 1 Off"};
+        QTest::newRow("stood still across the window: armed late")
+            << "11:59:40 .. 11:59:43.500 -> 11:59:47 .. 12:00:05" << A
+            << QStringList{"11:59:49 A", "11:59:51 A"} + startOnly;
+        QTest::newRow("stood still until 4 s before: too late to arm")
+            << "11:59:40 .. 11:59:43 -> 11:59:56 .. 12:00:05" << A << startOnly;
+        QTest::newRow("stood still across the moment: the start comes late")
+            << "11:59:58 .. 11:59:59 -> 12:00:01.200 .. 12:00:05" << A
+            << QStringList{"12:00:01 Remote Start 1 On", "12:00:02 Remote Start 1 Off"};
+        QTest::newRow("stood still 20 s across the moment: skipped")
+            << "11:59:58 .. 11:59:59 -> 12:00:20 .. 12:00:25" << A << QStringList{"12:00:20 Skipped A 12:00:00"};
+        QTest::newRow("set 40 s forward across the switch: skipped")
+            << "11:59:30 .. 11:59:40 => 12:00:20 .. 12:00:25" << A << QStringList{"12:00:20 Skipped A 12:00:00"};
+        QTest::newRow("set 5 s forward after the commands: the start is skipped")
+            << "11:59:30 .. 11:59:58 => 12:00:03 .. 12:00:05" << QStringList{"11:59:59 A"}
+            << QStringList{"11:59:46 A", "11:59:48 A", "12:00:03 Skipped A 11:59:59"};
+        QTest::newRow("set 8 s forward into the window: armed late")
+            << "11:59:30 .. 11:59:40 => 11:59:48 .. 12:00:05" << A
+            << QStringList{"11:59:50 A", "11:59:52 A"} + startOnly;
+    }
 
-void tst_SwitchEngine::noModelSendsNothing()
-{
-    Rig rig(at(11, 59, 40));
-    rig.station.settings.ReceiverModel.clear();
-    rig.addSchedule(QStringLiteral("Unset"), 1, 1, QString(), monday(QStringLiteral("12:00:00")));
-    rig.rebuild();
-    rig.run(at(12, 0, 5));
-    QVERIFY(rig.sent().isEmpty());
-    QCOMPARE(rig.log("AL"), QByteArray());
-    QVERIFY(!rig.home.errors.isEmpty());
-    QVERIFY(rig.home.errors.first().contains(QLatin1String("model")));
-}
+    void timeline()
+    {
+        QFETCH(QString, run);
+        QFETCH(QStringList, schedules);
+        const QStringList times = run.split(' ');
+        Rig rig(at(times.first()));
+        for (const QString &s : schedules) {
+            const QStringList f = s.split(' ');
+            if (f.size() > 2)
+                rig.station.settings.TwoReceivers = 1;
+            rig.add(f.at(1), f.at(0), 2, {}, f.value(2, "1").toInt());
+        }
+        if (times.size() > 3) {
+            rig.run(at(times.at(2)));
+            if (times.at(3) == "->")
+                rig.clock.set(at(times.at(4)));
+            else
+                rig.clock.jump(at(times.at(4)));
+        }
+        rig.run(at(times.last()));
+        QTEST(rig.activity(), "activity");
+        for (int r = 1; r <= 2; ++r) {
+            QVERIFY(!rig.engine.switchTimerArmed(r));
+            QVERIFY(rig.station.nextSwitch(r).NextRecord == 0 || rig.station.nextSwitch(r).NextSwitchDate > kMonday);
+        }
+    }
 
-void tst_SwitchEngine::ebNoSlots_data()
-{
-    QTest::addColumn<int>("rate");
-    QTest::addColumn<QStringList>("expected"); // receiver 1 then 2 each slot
+    // A hold lasts the program's length, never less than a second (a pulse a
+    // device can see), also across midnight.
+    void remoteStartLength_data()
+    {
+        QTest::addColumn<QString>("length");
+        QTest::addColumn<QDateTime>("on");
+        QTest::addColumn<QDateTime>("off");
+        QTest::addColumn<int>("errors");
+        QTest::newRow("held for the program length") << "05:30" << at("12:00:00") << at("12:05:30.050") << 0;
+        QTest::newRow("no length given: one second, told") << QString() << at("12:00:00") << at("12:00:01.050") << 1;
+        QTest::newRow("held for 00:00: one second") << "00:00" << at("12:00:00") << at("12:00:01.050") << 0;
+        QTest::newRow("across midnight") << "02:00" << at("23:59:00") << at("00:01:00.050", kMonday.addDays(1)) << 0;
+    }
 
-    QTest::newRow("do not log") << 0 << QStringList();
-    QTest::newRow("1 per hour") << 1 << QStringList{"10:00:12 R1", "10:00:20 R2"};
-    QTest::newRow("2 per hour") << 2 << QStringList{"10:00:12 R1", "10:00:20 R2", "10:30:12 R1", "10:30:20 R2"};
-    QTest::newRow("3 per hour") << 3
-                                << QStringList{"10:00:12 R1", "10:00:20 R2", "10:20:12 R1", "10:20:20 R2",
-                                               "10:40:12 R1", "10:40:20 R2"};
-    QTest::newRow("4 per hour") << 4
-                                << QStringList{"10:00:12 R1", "10:00:20 R2", "10:15:12 R1", "10:15:20 R2",
-                                               "10:30:12 R1", "10:30:20 R2", "10:45:12 R1", "10:45:20 R2"};
-}
+    void remoteStartLength()
+    {
+        QFETCH(QString, length);
+        QFETCH(QDateTime, on);
+        QFETCH(QDateTime, off);
+        Rig rig(on.addSecs(-2));
+        rig.add("Long", on.toString("HH:mm:ss"), 3, length);
+        rig.run(off.addSecs(2));
+        QCOMPARE(rig.outputs, (QList<QPair<QDateTime, quint8>>{{on.addSecs(-2), 0}, {on, 32}, {off, 0}}));
+        QCOMPARE(rig.log("AL", on.date()).count("Remote Start 1 On"), 1);
+        QCOMPARE(rig.activity(off.date()).last(), off.toString("HH:mm:ss") + " Remote Start 1 Off");
+        QTEST(int(rig.home.errors.size()), "errors");
+    }
 
-void tst_SwitchEngine::ebNoSlots()
-{
-    QFETCH(int, rate);
-    QFETCH(QStringList, expected);
-    Rig rig(at(9, 59, 50));
-    rig.station.settings.TwoReceivers = 1;
-    rig.station.settings.EbNoRate = rate;
-    rig.run(at(10, 59, 50));
-    QStringList readings;
-    for (const QByteArray &line : rig.log("EB").split('\n')) {
-        if (!line.isEmpty())
+    void receiver2HoldEndsWithoutANextSwitch()
+    {
+        Rig rig(at("11:59:58"));
+        rig.station.settings.TwoReceivers = 1;
+        rig.add("Only", "12:00:00", 3, "00:05", 2);
+        rig.run(at("12:00:01"));
+        QCOMPARE(rig.outputByte(), quint8(64));
+        QVERIFY(rig.station.store().DeleteSchedule(1));
+        rig.station.BuildSwitchList2();
+        rig.run(at("12:00:06"));
+        QCOMPARE(rig.outputByte(), quint8(0));
+    }
+
+    // Berlin: on Sunday 28 March 2027 02:00 comes as 03:00, a switch at 02:30 is
+    // skipped and said so; on Sunday 31 October 2027 the hour from 02:00 comes
+    // twice, and a list rebuilt in the repeated hour (an Apply in the editor)
+    // shows 02:30 again, which is not switched a second time.
+    void daylightSaving()
+    {
+        qputenv("TZ", "Europe/Berlin");
+        const auto backToUtc = qScopeGuard([] { qputenv("TZ", "UTC"); });
+        const QDate spring(2027, 3, 28);
+        Rig skipped(at("01:59:40", spring));
+        skipped.add("Late", "02:30:00");
+        skipped.run(at("03:00:05", spring));
+        QCOMPARE(skipped.activity(spring), QStringList{"03:00:00 Skipped Late 02:30:00"});
+
+        const QDate autumn(2027, 10, 31);
+        const auto utc = [&](const QString &time) {
+            return QDateTime(autumn, QTime::fromString(time), Qt::UTC).toLocalTime();
+        };
+        Rig twice(utc("00:29:40")); // 02:29:40 summer time
+        twice.add("Twice", "02:30:00");
+        twice.run(utc("00:30:05"));
+        twice.clock.set(utc("00:59:58"));
+        twice.run(utc("01:00:02")); // 02:00:02 winter time
+        twice.clock.set(utc("01:10:00"));
+        twice.station.BuildSwitchList1();
+        QCOMPARE(twice.station.nextSwitch(1).NextSwitchDate, autumn);
+        twice.run(utc("01:30:10"));
+        QCOMPARE(twice.receivers.sent.size(), 2);
+        QCOMPARE(twice.activity(autumn).count("02:30:00 Remote Start 1 On"), 1);
+    }
+
+    // Receiver 1 reads at second 12 of the rate's minutes, receiver 2 at
+    // second 20, once each although ticks come twice a second.
+    void ebNoSlots_data()
+    {
+        QTest::addColumn<int>("rate");
+        QTest::addColumn<QList<int>>("minutes");
+        QList<int> everyMinute(60);
+        std::iota(everyMinute.begin(), everyMinute.end(), 0);
+        QTest::newRow("do not log") << 0 << QList<int>();
+        QTest::newRow("1 per hour") << 1 << QList<int>{0};
+        QTest::newRow("2 per hour") << 2 << QList<int>{0, 30};
+        QTest::newRow("3 per hour") << 3 << QList<int>{0, 20, 40};
+        QTest::newRow("4 per hour") << 4 << QList<int>{0, 15, 30, 45};
+        QTest::newRow("1 per minute") << 5 << everyMinute;
+    }
+
+    void ebNoSlots()
+    {
+        QFETCH(int, rate);
+        QFETCH(QList<int>, minutes);
+        Rig rig(at("09:59:50"));
+        rig.station.settings.TwoReceivers = 1;
+        rig.station.settings.EbNoRate = rate;
+        rig.run(at("10:59:50"), 500);
+        QStringList expected;
+        for (int m : minutes)
+            expected << QString("10:%1:12 R1").arg(m, 2, 10, QChar('0'))
+                     << QString("10:%1:20 R2").arg(m, 2, 10, QChar('0'));
+        QStringList readings;
+        for (const QByteArray &line : rig.log("EB").split('\n'))
             readings << QString::fromLatin1(line.left(11));
+        readings.removeAll(QString());
+        QCOMPARE(readings, expected);
     }
-    QCOMPARE(readings, expected);
-}
 
-void tst_SwitchEngine::betterCarrierBits()
-{
-    Rig rig(at(10, 0, 0));
-    rig.station.settings.TwoReceivers = 1;
-    rig.station.settings.EbNoRate = 5;
-    rig.ebNo1 = "7";
-    rig.ebNo2 = "9";
-    rig.run(at(10, 0, 13));
-    QCOMPARE(rig.portByte(), quint8(8)); // receiver 2 not read yet: 7 > 0
-    rig.run(at(10, 0, 21));
-    QCOMPARE(rig.log("EB"), QByteArray("10:00:12 R1 7\r\n10:00:20 R2 9\r\n"));
-    QCOMPARE(rig.portByte(), quint8(16));
-    // Once a minute: the next minute reads again, once each.
-    rig.ebNo1 = "9";
-    rig.run(at(10, 1, 21));
-    QCOMPARE(rig.portByte(), quint8(8));
-    QCOMPARE(rig.log("EB").count('\n'), 4);
-}
+    // Each status is held for 200 ms. Status bit 4 low is the alarm, bit 3 low
+    // (with bits 0-2 high) the time set to the stored minute and second.
+    void portInputs_data()
+    {
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<QList<int>>("statuses");
+        QTest::addColumn<QString>("resetTime");
+        QTest::addColumn<QByteArray>("logged");
+        QTest::addColumn<int>("errors");
+        QTest::newRow("alarm logged once per activation") << "10:00:00" << QList<int>{111, 111, 127, 111} << "54:30"
+                                                          << QByteArray("10:00:00  Alarm\r\n10:00:00  Alarm\r\n") << 0;
+        QTest::newRow("time set in its minute")
+            << "10:54:27" << QList<int>{119, 119} << "54:30" << QByteArray("10:54:30  Time Set 10:54:27\r\n") << 0;
+        QTest::newRow("time set the minute before") << "10:53:59" << QList<int>{119} << "54:30" << QByteArray() << 0;
+        QTest::newRow("alarm and time set together")
+            << "10:54:27" << QList<int>{103} << "54:30"
+            << QByteArray("10:54:27  Alarm\r\n10:54:30  Time Set 10:54:27\r\n") << 0;
+        QTest::newRow("status bit 0 low too") << "10:54:27" << QList<int>{118} << "54:30" << QByteArray() << 0;
+        QTest::newRow("half-typed reset time: told once")
+            << "10:54:27" << QList<int>{119, 119} << "54:3 " << QByteArray() << 1;
+        QTest::newRow("no reset time") << "10:54:27" << QList<int>{119} << QString() << QByteArray() << 0;
+    }
 
-void tst_SwitchEngine::alarmIsLoggedOncePerActivation()
-{
-    Rig rig(at(10, 0, 0));
-    rig.station.settings.RemoteControlOn = true;
-    rig.setStatus(111);
-    rig.run(at(10, 0, 2));
-    QCOMPARE(rig.portLabel, QStringLiteral("Alarm"));
-    rig.setStatus(127);
-    rig.run(at(10, 0, 3));
-    QCOMPARE(rig.portLabel, QString());
-    rig.setStatus(111);
-    rig.run(at(10, 0, 4));
-    QCOMPARE(rig.log("AL"), QByteArray("10:00:00  Alarm\r\n10:00:03  Alarm\r\n"));
-}
+    // The clock is set where the log says so (the manual clock moves with it).
+    void portInputs()
+    {
+        QFETCH(QString, start);
+        QFETCH(QList<int>, statuses);
+        QFETCH(QString, resetTime);
+        Rig rig(at(start));
+        rig.station.settings.ClockResetTime = resetTime;
+        for (int status : statuses) {
+            rig.setInputs(quint8(status));
+            rig.run(rig.clock.now().addMSecs(200));
+        }
+        QTEST(rig.log("AL"), "logged");
+        QCOMPARE(rig.clock.timesSet.size(), rig.log("AL").count("Time Set"));
+        QTEST(int(rig.home.errors.size()), "errors");
+    }
 
-void tst_SwitchEngine::timeSet_data()
-{
-    QTest::addColumn<QTime>("start");
-    QTest::addColumn<int>("status");
-    QTest::addColumn<QString>("resetTime");
-    QTest::addColumn<QString>("clockSetTo"); // empty: not set
-    QTest::addColumn<QByteArray>("logged");
-
-    QTest::newRow("in the minute") << QTime(10, 54, 27) << 119 << QStringLiteral("54:30") << QStringLiteral("10:54:30")
-                                   << QByteArray("10:54:30  Time Set 10:54:27\r\n");
-    QTest::newRow("the minute before") << QTime(10, 53, 59) << 119 << QStringLiteral("54:30") << QString()
-                                       << QByteArray();
-    QTest::newRow("alarm and time set together")
-        << QTime(10, 54, 27) << 103 << QStringLiteral("54:30") << QStringLiteral("10:54:30")
-        << QByteArray("10:54:27  Alarm\r\n10:54:30  Time Set 10:54:27\r\n");
-    QTest::newRow("status bit 0 low too") << QTime(10, 54, 27) << 118 << QStringLiteral("54:30") << QString()
-                                          << QByteArray();
-    QTest::newRow("half-typed reset time") << QTime(10, 54, 27) << 119 << QStringLiteral("54:3 ") << QString()
-                                           << QByteArray();
-    QTest::newRow("no reset time") << QTime(10, 54, 27) << 119 << QString() << QString() << QByteArray();
-}
-
-void tst_SwitchEngine::timeSet()
-{
-    QFETCH(QTime, start);
-    QFETCH(int, status);
-    QFETCH(QString, resetTime);
-    QFETCH(QString, clockSetTo);
-    Rig rig(QDateTime(kMonday, start));
-    rig.station.settings.RemoteControlOn = true;
-    rig.station.settings.ClockResetTime = resetTime;
-    rig.setStatus(quint8(status));
-    rig.run(QDateTime(kMonday, start).addMSecs(200));
-    QStringList set;
-    for (const QTime &t : rig.clock.timesSet)
-        set << t.toString(QStringLiteral("HH:mm:ss"));
-    QCOMPARE(set, clockSetTo.isEmpty() ? QStringList() : QStringList{clockSetTo});
-    QTEST(rig.log("AL"), "logged");
-    // A reset time that is no time is told once, not on every tick.
-    QCOMPARE(rig.home.errors.size(), resetTime == QLatin1String("54:3 ") ? 1 : 0);
-}
-
-void tst_SwitchEngine::purgeRunsAtTenFifteen()
-{
-    Rig rig(at(10, 0, 14));
-    const QDate weekBack = kMonday.addDays(-7);
-    rig.home.write(QStringLiteral("logs/AL") + weekBack.toString(QStringLiteral("yyMMdd")) + QStringLiteral(".log"), "x");
-    rig.run(at(10, 0, 14, 400));
-    QVERIFY(QFile::exists(rig.home.file(QStringLiteral("logs/AL") + weekBack.toString(QStringLiteral("yyMMdd")) + QStringLiteral(".log"))));
-    rig.run(at(10, 0, 16));
-    QVERIFY(!QFile::exists(rig.home.file(QStringLiteral("logs/AL") + weekBack.toString(QStringLiteral("yyMMdd")) + QStringLiteral(".log"))));
-}
-
-void tst_SwitchEngine::receiver2HoldEndsWithoutANextSwitch()
-{
-    Rig rig(at(11, 59, 58));
-    rig.station.settings.TwoReceivers = 1;
-    rig.station.settings.RemoteControlOn = true;
-    rig.addSchedule(QStringLiteral("Only"), 2, 3, QStringLiteral("00:05"), monday(QStringLiteral("12:00:00")));
-    rig.rebuild();
-    rig.run(at(12, 0, 1));
-    QCOMPARE(rig.portByte(), quint8(64));
-    // The schedule is deleted while the output holds: receiver 2 has no next switch.
-    QVERIFY(rig.station.store().DeleteSchedule(1));
-    rig.station.BuildSwitchList2();
-    QCOMPARE(rig.station.nextSwitch(2).NextRecord, 0);
-    rig.run(at(12, 0, 6));
-    QCOMPARE(rig.portByte(), quint8(0));
-}
+    void purgeRunsAtTenFifteen()
+    {
+        Rig rig(at("10:00:14"));
+        const QString weekBack = "logs/AL" + kMonday.addDays(-7).toString("yyMMdd") + ".log";
+        rig.home.write(weekBack, "x");
+        rig.run(at("10:00:14.500"));
+        QVERIFY(QFile::exists(rig.home.file(weekBack)));
+        rig.run(at("10:00:15"));
+        QVERIFY(!QFile::exists(rig.home.file(weekBack)));
+    }
+};
 
 QTEST_GUILESS_MAIN(tst_SwitchEngine)
 #include "tst_switchengine.moc"

@@ -147,4 +147,18 @@ FAULTS = {
     "codec-euro": ("codec.cpp", "0x20AC, 0,      0x201A", "0x20AD, 0,      0x201A", "byte 0x80 is not the euro sign"),
     "rtf-centre": ("rtf.cpp|rtfreader.cpp", "m_state.paragraph.alignment = Qt::AlignHCenter;",
                    "m_state.paragraph.alignment = Qt::AlignLeft;", "centred help text reads as left-aligned"),
+    # Core state, schedules and settings: behaviours the tests were merged around
+    "hold-midnight": ("switchengine.cpp", "s.RemoteStartOffAt -= 86400.0 * double(s.offAtDay.daysTo(m_today));", "",
+                      "a hold set before midnight for after it does not end"),
+    "catch-up-window": ("switchengine.cpp", "kCatchUpSeconds = 10;", "kCatchUpSeconds = 30;",
+                        "a start missed by 20 s of standing still is given late"),
+    "alarm-latch-kept": ("portinputs.cpp", "AlarmLatched = 0;", "", "an alarm that went inactive is not logged again"),
+    "weekly-case": ("weeklyschedule.cpp", "QString::compare(a, b, Qt::CaseInsensitive)",
+                    "QString::compare(a, b, Qt::CaseSensitive)", "the weekly list sorts names by case"),
+    "settings-drop-extra": ("stationsettings.cpp", "bytes.replace(0, written.size(), written);", "bytes = written;",
+                            "writing the settings drops an older file's extra bytes"),
+    "restore-drops-higher": ("floppy.cpp", "floppy + local.mid(floppy.size())", "floppy",
+                             "a restore drops the PC's higher-numbered schedules"),
+    "restore-list-2": ("floppy.cpp", "    station.BuildSwitchList2();\n    return true;", "    return true;",
+                       "a restore leaves receiver 2's list as it was"),
 }

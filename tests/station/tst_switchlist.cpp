@@ -1,62 +1,18 @@
-#include "station/station.h"
-#include "platform/clock.h"
-#include "platform/parallelport.h"
-#include "schedule/schedulestore.h"
-#include "testdata.h"
+#include "station/conflicts.h"
+#include "station/switchlist.h"
 
-#include <QtTest>
+#include "schedules.h"
+#include "teststation.h"
 
 namespace {
 
-// Monday 6 December 2027 is used throughout; Qt's dayOfWeek: Monday = 1.
-const QDate kMonday(2027, 12, 6);
-
-struct Schedule
+// "13 Mon 08:00:00 Breakfast": the day of the month and the list's line.
+QStringList lines(const QList<SwitchEntry> &entries)
 {
-    QString name;
-    int receiver = 1;
-    std::array<QString, 7> times; // Sunday first
-    QString inUse = QStringLiteral("1");
-};
-
-class Fixture
-{
-public:
-    explicit Fixture(const QDateTime &now) : clock(now), station(clock, openParallelPort(home.file("port")))
-    {
-        QString error;
-        if (!station.store().OpenScheduleFile(home.file(QStringLiteral("SwitchList.dat")), &error))
-            qFatal("cannot open the schedule file");
-    }
-    void add(const Schedule &s)
-    {
-        ScheduleRecord r;
-        r.PgmName = s.name;
-        r.Receiver = s.receiver;
-        r.SwitchTime = s.times;
-        QString record = BuildScheduleRecord(r);
-        record[0] = s.inUse.at(0);
-        const int n = station.store().recordCount() + 1;
-        QVERIFY(station.store().WriteScheduleRecord(n, record));
-    }
-    QStringList lines(int receiver) const
-    {
-        QStringList out;
-        for (const SwitchEntry &e : station.switchList(receiver))
-            out.append(e.displayLine());
-        return out;
-    }
-
-    TestHome home;
-    ManualClock clock;
-    Station station;
-};
-
-std::array<QString, 7> onDay(int day, const QString &time)
-{
-    std::array<QString, 7> times;
-    times[day] = time;
-    return times;
+    QStringList out;
+    for (const SwitchEntry &e : entries)
+        out << e.date.toString("d ") + e.displayLine().trimmed();
+    return out;
 }
 
 } // namespace
@@ -66,214 +22,111 @@ class tst_SwitchList : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void timeText_data();
-    void timeText();
-    void countdown_data();
-    void countdown();
-    void passedTimeMovesToNextWeek_data();
-    void passedTimeMovesToNextWeek();
-    void sameTimeSortsByNameWithoutCase();
-    void receiverRouting_data();
-    void receiverRouting();
-    void notInUseContributesNothing();
-    void sevenDaysGiveSevenEntries();
-    void displayLineOfASundayMorning();
-    void noSchedulesLeaveNoNextSwitch();
-    void timesThatAreNotTimesAreNeverListed();
-    void nextSwitchSeveralDaysAheadCountsInHours();
+    // Switch times and lengths ("00:" + MM:SS) in seconds, -1 for no time of day.
+    void timeText()
+    {
+        QList<int> seconds;
+        for (const char *text : {"00:00:00", "23:59:59", "00:05:30", "08:5:00", "24:00:00", "10:60:00", "10:00:60",
+                                 "ab:cd:ef", "8:00:00", "00:     "})
+            seconds << TimeTextToSeconds(text).value_or(-1);
+        QCOMPARE(seconds, (QList<int>{0, 86399, 330, 8 * 3600 + 300, -1, -1, -1, -1, -1, -1}));
+    }
+
+    // One-digit hours keep a leading space.
+    void countdown()
+    {
+        QStringList texts;
+        for (int seconds : {0, 59, 3725, 36000, 146 * 3600})
+            texts << FormatCountdown(seconds);
+        QCOMPARE(texts, (QStringList{"00:00", "00:59", " 1:02:05", "10:00:00", "146:00:00"}));
+    }
+
+    // Schedules are "day time name [receiver]" on Monday 6 December 2027 at
+    // `now`; day "*" is every day. Conflicts are those of receiver 1's list.
+    void lists_data()
+    {
+        QTest::addColumn<QString>("now");
+        QTest::addColumn<int>("twoReceivers");
+        QTest::addColumn<QStringList>("schedules");
+        QTest::addColumn<QStringList>("list1");
+        QTest::addColumn<QStringList>("list2");
+        QTest::addColumn<QStringList>("conflicts");
+
+        QTest::newRow("a second before: today")
+            << "07:59:59.999" << 0 << QStringList{"Mon 08:00:00 Breakfast"} << QStringList{"6 Mon 08:00:00 Breakfast"}
+            << QStringList() << QStringList();
+        QTest::newRow("at the very second: next week")
+            << "08:00:00" << 0 << QStringList{"Mon 08:00:00 Breakfast"} << QStringList{"13 Mon 08:00:00 Breakfast"}
+            << QStringList() << QStringList();
+        QTest::newRow("seven days from tomorrow, ending with today's passed time")
+            << "12:00:00" << 0 << QStringList{"* 12:00:00 Daily"}
+            << QStringList{"7 Tue 12:00:00 Daily",  "8 Wed 12:00:00 Daily",  "9 Thu 12:00:00 Daily",
+                           "10 Fri 12:00:00 Daily", "11 Sat 12:00:00 Daily", "12 Sun 12:00:00 Daily",
+                           "13 Mon 12:00:00 Daily"}
+            << QStringList() << QStringList();
+        QTest::newRow("by the time's value, then by name without case; one moment conflicts")
+            << "09:00:00" << 0 << QStringList{"Mon 12:00:00 B", "Mon 12:00:00 a", "Mon 11:59:59 C", "Mon 11:5:00 D"}
+            << QStringList{"6 Mon 11:5:00  D", "6 Mon 11:59:59 C", "6 Mon 12:00:00 a", "6 Mon 12:00:00 B"}
+            << QStringList() << QStringList{"Mon 12:00:00 a", "Mon 12:00:00 B"};
+        QTest::newRow("three at one moment list the middle one twice")
+            << "09:00:00" << 0
+            << QStringList{"Wed 18:30:00 C", "Wed 18:30:00 A", "Wed 18:30:01 Other", "Wed 18:30:00 b"}
+            << QStringList{"8 Wed 18:30:00 A", "8 Wed 18:30:00 b", "8 Wed 18:30:00 C", "8 Wed 18:30:01 Other"}
+            << QStringList() << QStringList{"Wed 18:30:00 A", "Wed 18:30:00 b", "Wed 18:30:00 b", "Wed 18:30:00 C"};
+        const QStringList routed = {"Tue 10:00:00 One 1", "Tue 10:00:00 Two 2", "Tue 10:00:00 Unset 0"};
+        QTest::newRow("one receiver takes every schedule")
+            << "09:00:00" << 0 << routed
+            << QStringList{"7 Tue 10:00:00 One", "7 Tue 10:00:00 Two", "7 Tue 10:00:00 Unset"} << QStringList()
+            << QStringList{"Tue 10:00:00 One", "Tue 10:00:00 Two", "Tue 10:00:00 Two", "Tue 10:00:00 Unset"};
+        QTest::newRow("two receivers take their own") << "09:00:00" << 1 << routed << QStringList{"7 Tue 10:00:00 One"}
+                                                      << QStringList{"7 Tue 10:00:00 Two"} << QStringList();
+        QTest::newRow("a hand-edited 2 counts as one receiver of its own schedules")
+            << "09:00:00" << 2 << routed << QStringList{"7 Tue 10:00:00 One"} << QStringList() << QStringList();
+    }
+
+    void lists()
+    {
+        QFETCH(QString, now);
+        QFETCH(int, twoReceivers);
+        QFETCH(QStringList, schedules);
+        TestStation t(
+            QDateTime(kTestMonday.date(), QTime::fromString(now, now.size() > 8 ? "HH:mm:ss.zzz" : "HH:mm:ss")));
+        t.station.settings.TwoReceivers = twoReceivers;
+        static const QStringList days = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+        for (const QString &s : schedules) {
+            const QStringList f = s.split(' ');
+            const std::array<QString, 7> times =
+                f.at(0) == "*" ? everyDay(f.at(1)) : onDay(days.indexOf(f.at(0)), f.at(1));
+            t.addSchedule(schedule(f.at(2), f.value(3, "1").toInt(), times));
+        }
+        QTEST(lines(t.station.switchList(1)), "list1");
+        QTEST(twoReceivers == 1 ? lines(t.station.switchList(2)) : QStringList(), "list2");
+        QStringList conflicts = CheckScheduleConflicts(t.station, 1);
+        for (QString &line : conflicts)
+            line = line.trimmed();
+        QTEST(conflicts, "conflicts");
+        for (const SwitchEntry &e : t.station.switchList(1))
+            QCOMPARE(e.displayLine().size(), 38);
+    }
+
+    // Each build tells the times that are no times, all in one message; a
+    // day without ':' in third place is no switch and is not told.
+    void badTimesAreToldAndLeftOut()
+    {
+        TestStation t;
+        std::array<QString, 7> times = {"", "25:00:00", "ab:cd:ef", "8:00:00", "10:00:00"};
+        t.addSchedule(schedule("Odd", 1, times));
+        QCOMPARE(lines(t.station.switchList(1)), QStringList{"9 Thu 10:00:00 Odd"});
+        QCOMPARE(t.home.errors, QStringList{"13  Type mismatch: the switch time 25:00:00 of schedule 1 (Odd) is not a "
+                                            "time of day\n13  Type mismatch: the switch time ab:cd:ef of schedule 1 "
+                                            "(Odd) is not a time of day"});
+        // Without schedules there is no next switch.
+        QVERIFY(t.station.store().DeleteSchedule(1));
+        t.home.errors.clear();
+        t.station.BuildSwitchList1();
+        QCOMPARE(t.station.nextSwitch(1).NextRecord, 0);
+    }
 };
-
-void tst_SwitchList::timeText_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("seconds"); // -1: not a time
-
-    QTest::newRow("midnight") << QStringLiteral("00:00:00") << 0;
-    QTest::newRow("last second") << QStringLiteral("23:59:59") << 86399;
-    QTest::newRow("program length") << QStringLiteral("00:05:30") << 330;
-    QTest::newRow("hour 25") << QStringLiteral("25:00:00") << -1;
-    QTest::newRow("letters") << QStringLiteral("ab:cd:ef") << -1;
-    QTest::newRow("minute 60") << QStringLiteral("10:60:00") << -1;
-    QTest::newRow("no leading zero") << QStringLiteral("8:00:00") << -1;
-    QTest::newRow("blank length") << QStringLiteral("00:     ") << -1;
-    QTest::newRow("empty") << QString() << -1;
-}
-
-void tst_SwitchList::timeText()
-{
-    QFETCH(QString, text);
-    QFETCH(int, seconds);
-    const std::optional<int> got = TimeTextToSeconds(text);
-    QCOMPARE(got.value_or(-1), seconds);
-}
-
-void tst_SwitchList::countdown_data()
-{
-    QTest::addColumn<int>("seconds");
-    QTest::addColumn<QString>("text");
-
-    QTest::newRow("zero") << 0 << QStringLiteral("00:00");
-    QTest::newRow("59 seconds") << 59 << QStringLiteral("00:59");
-    QTest::newRow("1:02:05 has a leading space") << 3725 << QStringLiteral(" 1:02:05");
-    QTest::newRow("ten hours") << 36000 << QStringLiteral("10:00:00");
-    QTest::newRow("six days two hours") << 146 * 3600 << QStringLiteral("146:00:00");
-    QTest::newRow("15 seconds") << 15 << QStringLiteral("00:15");
-}
-
-void tst_SwitchList::countdown()
-{
-    QFETCH(int, seconds);
-    QTEST(FormatCountdown(seconds), "text");
-}
-
-void tst_SwitchList::passedTimeMovesToNextWeek_data()
-{
-    QTest::addColumn<QTime>("now");
-    QTest::addColumn<QDate>("date");
-
-    QTest::newRow("07:59:59 lists today") << QTime(7, 59, 59) << kMonday;
-    QTest::newRow("07:59:59.999 lists today") << QTime(7, 59, 59, 999) << kMonday;
-    QTest::newRow("08:00:00 lists next Monday") << QTime(8, 0, 0) << kMonday.addDays(7);
-    QTest::newRow("09:00 lists next Monday") << QTime(9, 0, 0) << kMonday.addDays(7);
-}
-
-void tst_SwitchList::passedTimeMovesToNextWeek()
-{
-    QFETCH(QTime, now);
-    Fixture f(QDateTime(kMonday, now));
-    f.add({QStringLiteral("Breakfast"), 1, onDay(1, QStringLiteral("08:00:00"))});
-    f.station.BuildSwitchList1();
-    QCOMPARE(f.station.switchList(1).size(), 1);
-    QTEST(f.station.switchList(1).first().date, "date");
-    QCOMPARE(f.station.nextSwitch(1).NextRecord, 1);
-    QCOMPARE(f.station.nextSwitch(1).NextSwitchSeconds, 8 * 3600);
-    QCOMPARE(f.station.nextSwitch(1).NextSwitchName, QStringLiteral("Breakfast"));
-}
-
-void tst_SwitchList::sameTimeSortsByNameWithoutCase()
-{
-    Fixture f(QDateTime(kMonday, QTime(9, 0)));
-    f.add({QStringLiteral("B Show"), 1, onDay(1, QStringLiteral("12:00:00"))});
-    f.add({QStringLiteral("a show"), 1, onDay(1, QStringLiteral("12:00:00"))});
-    f.add({QStringLiteral("C show"), 1, onDay(1, QStringLiteral("11:59:59"))});
-    // A hand-edited time is ordered by its value, not its text.
-    f.add({QStringLiteral("D show"), 1, onDay(1, QStringLiteral("11:5:00"))});
-    f.station.BuildSwitchList1();
-    QCOMPARE(f.lines(1), (QStringList{QStringLiteral("Mon 11:5:00  D show                   "),
-                                      QStringLiteral("Mon 11:59:59 C show                   "),
-                                      QStringLiteral("Mon 12:00:00 a show                   "),
-                                      QStringLiteral("Mon 12:00:00 B Show                   ")}));
-    QCOMPARE(f.station.nextSwitch(1).NextRecord, 4);
-    f.clock.set(QDateTime(kMonday, QTime(11, 59, 59)));
-    f.station.BuildSwitchList1();
-    QCOMPARE(f.station.nextSwitch(1).NextRecord, 2);
-    QCOMPARE(f.station.nextSwitch(1).NextSwitchName, QStringLiteral("a show"));
-}
-
-void tst_SwitchList::receiverRouting_data()
-{
-    QTest::addColumn<int>("twoReceivers");
-    QTest::addColumn<int>("scheduleReceiver");
-    QTest::addColumn<int>("inList1");
-    QTest::addColumn<int>("inList2");
-
-    QTest::newRow("one receiver takes receiver 2's schedule") << 0 << 2 << 1 << 0;
-    QTest::newRow("one receiver takes an unset receiver") << 0 << 0 << 1 << 0;
-    QTest::newRow("two receivers: receiver 2 only") << 1 << 2 << 0 << 1;
-    QTest::newRow("two receivers: receiver 1 only") << 1 << 1 << 1 << 0;
-    QTest::newRow("two receivers: unset receiver nowhere") << 1 << 0 << 0 << 0;
-    QTest::newRow("hand-edited 2: receiver 1 keeps its own") << 2 << 1 << 1 << 0;
-    QTest::newRow("hand-edited 2: receiver 2's is not taken") << 2 << 2 << 0 << 0;
-}
-
-void tst_SwitchList::receiverRouting()
-{
-    QFETCH(int, twoReceivers);
-    QFETCH(int, scheduleReceiver);
-    Fixture f(QDateTime(kMonday, QTime(9, 0)));
-    f.station.settings.TwoReceivers = twoReceivers;
-    f.add({QStringLiteral("Routed"), scheduleReceiver, onDay(2, QStringLiteral("10:00:00"))});
-    f.station.BuildSwitchList1();
-    if (twoReceivers == 1) // start-up builds receiver 2's list only with two receivers
-        f.station.BuildSwitchList2();
-    QTEST(int(f.station.switchList(1).size()), "inList1");
-    QTEST(int(f.station.switchList(2).size()), "inList2");
-}
-
-void tst_SwitchList::notInUseContributesNothing()
-{
-    Fixture f(QDateTime(kMonday, QTime(9, 0)));
-    f.add({QStringLiteral("Deleted"), 1, onDay(2, QStringLiteral("10:00:00")), QStringLiteral("0")});
-    f.station.BuildSwitchList1();
-    QVERIFY(f.station.switchList(1).isEmpty());
-    QCOMPARE(f.station.nextSwitch(1).NextRecord, 0);
-}
-
-void tst_SwitchList::sevenDaysGiveSevenEntries()
-{
-    Fixture f(QDateTime(kMonday, QTime(12, 0)));
-    std::array<QString, 7> every;
-    every.fill(QStringLiteral("12:00:00"));
-    f.add({QStringLiteral("Daily"), 1, every});
-    f.station.BuildSwitchList1();
-    const QStringList lines = f.lines(1);
-    QCOMPARE(lines.size(), 7);
-    QVERIFY(lines.first().startsWith(QLatin1String("Tue 12:00:00")));
-    QVERIFY(lines.last().startsWith(QLatin1String("Mon 12:00:00")));
-    QCOMPARE(f.station.switchList(1).last().date, kMonday.addDays(7));
-}
-
-void tst_SwitchList::displayLineOfASundayMorning()
-{
-    Fixture f(QDateTime(kMonday, QTime(9, 0)));
-    f.add({QStringLiteral("Morning"), 1, onDay(0, QStringLiteral("06:05:00"))});
-    f.station.BuildSwitchList1();
-    QCOMPARE(f.lines(1), QStringList{QStringLiteral("Sun 06:05:00 Morning") + QString(18, QLatin1Char(' '))});
-}
-
-void tst_SwitchList::noSchedulesLeaveNoNextSwitch()
-{
-    Fixture f(QDateTime(kMonday, QTime(9, 0)));
-    f.add({QStringLiteral("Once"), 1, onDay(1, QStringLiteral("09:30:00"))});
-    f.station.BuildSwitchList1();
-    QCOMPARE(f.station.nextSwitch(1).NextRecord, 1);
-    QVERIFY(f.station.store().DeleteSchedule(1));
-    f.station.BuildSwitchList1();
-    QCOMPARE(f.station.nextSwitch(1).NextRecord, 0);
-    // The other fields stay as they were.
-    QCOMPARE(f.station.nextSwitch(1).NextSwitchName, QStringLiteral("Once"));
-    QVERIFY(f.lines(1).isEmpty());
-}
-
-void tst_SwitchList::timesThatAreNotTimesAreNeverListed()
-{
-    Fixture f(QDateTime(kMonday, QTime(9, 0)));
-    std::array<QString, 7> times;
-    times[1] = QStringLiteral("25:00:00");
-    times[2] = QStringLiteral("ab:cd:ef");
-    times[3] = QStringLiteral("8:00:00");
-    times[4] = QStringLiteral("10:00:00");
-    f.add({QStringLiteral("Odd"), 1, times});
-    f.station.BuildSwitchList1();
-    QCOMPARE(f.lines(1), QStringList{QStringLiteral("Thu 10:00:00 Odd                      ")});
-    // Reported once per build, naming both bad times; the one without ':' is silent.
-    QCOMPARE(f.home.errors.size(), 1);
-    QVERIFY(f.home.errors.first().contains(QLatin1String("25:00:00")));
-    QVERIFY(f.home.errors.first().contains(QLatin1String("ab:cd:ef")));
-    QVERIFY(!f.home.errors.first().contains(QLatin1String("8:00:00 ")));
-}
-
-void tst_SwitchList::nextSwitchSeveralDaysAheadCountsInHours()
-{
-    // Sunday 10:00 to Saturday 12:00 is six days and two hours.
-    const QDate sunday = kMonday.addDays(-1);
-    Fixture f(QDateTime(sunday, QTime(10, 0)));
-    f.add({QStringLiteral("Weekly"), 1, onDay(6, QStringLiteral("12:00:00"))});
-    f.station.BuildSwitchList1();
-    const NextSwitch &next = f.station.nextSwitch(1);
-    const int seconds = next.NextSwitchSeconds - 10 * 3600 + 86400 * int(sunday.daysTo(next.NextSwitchDate));
-    QCOMPARE(FormatCountdown(seconds), QStringLiteral("146:00:00"));
-}
 
 QTEST_GUILESS_MAIN(tst_SwitchList)
 #include "tst_switchlist.moc"
