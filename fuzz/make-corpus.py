@@ -123,7 +123,7 @@ def answer(name, start_ms, kind, pieces, near_midnight=False):
         p.integer(86400000 - start_ms, 1, 6000)
     else:
         p.integer(start_ms, 0, 86399999)
-    p.integer(kind, 0, 4)
+    p.integer(kind, 0, 3)
     for delay, data in pieces:
         p.integer(delay, 0, 400)
         p.text(data)
@@ -144,7 +144,6 @@ def answers():
     answer('relay-status-after-relay-prompt', noon + 600, 3,
            [(30, '\r\n>'), (200, 'RELAY STATUS\r\nRelay 1: Closed\r\n'), (100, 'Relay 2: Open\r\n>')])
     answer('silent-receiver-limit-b', noon + 500, 2, [])
-    answer('late-answer-after-pure-wait', noon, 4, [(300, 'MPEG STATUS\r\n'), (400, 'Decoder : Locked\r\n>')])
 
 
 def rtf():

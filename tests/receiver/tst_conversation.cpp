@@ -1,36 +1,65 @@
-#include "fakereceivers.h"
+#include "teststation.h"
 
-#include "platform/clock.h"
 #include "receiver/conversation.h"
+#include "receiver/receiverlink.h"
+#include "receiver/relayconversation.h"
+#include "receiver/statusconversation.h"
 
 #include <QtTest>
 
+#include <utility>
+
 namespace {
 
-QDateTime at(const QString &time, int day = 7)
+const QString k9600 = QStringLiteral("9600,N,8,1");
+using Pieces = QList<FakeReceivers::Reply>;
+
+QDateTime at(const char *time)
 {
-    return QDateTime(QDate(2026, 12, day), QTime::fromString(time, QStringLiteral("HH:mm:ss.zzz")));
+    return QDateTime(kTestMonday.date(), QTime::fromString(QLatin1String(time), QStringLiteral("HH:mm:ss.zzz")));
 }
 
-// A clock that moves on by a fixed step every time it is read, as the real
-// one does between two readings taken "at once".
+// A clock that moves on by 2 ms whenever it is read, as the real one does
+// between two readings taken "at once".
 class SteppingClock final : public Clock
 {
 public:
-    SteppingClock(const QDateTime &start, int stepMs) : m_now(start), m_stepMs(stepMs) {}
-    QDateTime now() const override
-    {
-        const QDateTime t = m_now;
-        m_now = m_now.addMSecs(m_stepMs);
-        return t;
-    }
+    explicit SteppingClock(const QDateTime &start) : m_now(start) {}
+    QDateTime now() const override { return std::exchange(m_now, m_now.addMSecs(2)); }
     qint64 monotonicMs() const override { return 0; }
     bool setTimeOfDay(const QTime &, QString *) override { return false; }
-    void sleepMs(int ms) override { m_now = m_now.addMSecs(ms); }
+    void sleepMs(int) override {}
 
 private:
     mutable QDateTime m_now;
-    int m_stepMs;
+};
+
+struct Collect
+{
+    char limit;     // A, B, or C: a relay button
+    int promptFrom; // the position from which a prompt ends the answer
+    QDateTime start;
+    Pieces pieces;  // the answer, arriving after the query
+    QByteArray answer;
+    int ms;         // how long it took
+};
+
+struct StatusCase
+{
+    bool refresh;
+    QString query;
+    int promptAt;          // where the answer's only prompt stands
+    bool earlierPrompt;    // a prompt of the command sent before is on its way
+    bool waitsForTheLimit;
+};
+
+struct SendCase
+{
+    int baudChoice;
+    QString trouble;
+    QByteArray bytes;
+    QString settings;
+    QString error;
 };
 
 } // namespace
@@ -40,173 +69,160 @@ class tst_Conversation : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void silentReceiverEndsAtLimit_data();
-    void silentReceiverEndsAtLimit();
-    void promptInFirstReadEndsAtOnce();
-    void answerArrivingInPiecesIsCollectedUntilThePrompt();
-    void carrierPromptCountsOnlyFromPosition700();
-    void limitBMarkComesBackIntoTheDayAfterMidnight();
-    void limitCPureWaitThenReading_data();
-    void limitCPureWaitThenReading();
-    void answerThroughPrompt_data();
-    void answerThroughPrompt();
+    // Limit A ends 0.5-1.5 s and B 2.5-3.5 s after the start, counted from a
+    // mark rounded halves to even; every wait ends when the clock wraps at
+    // midnight. A relay button (C) writes its command and the query, lets
+    // the relay act for a pure wait of 0.5-1.5 s, then reads to 1.5-2.5 s,
+    // dropping a prompt in the first four characters: the relay's own.
+    void collectUntilThePromptOrTheLimit_data()
+    {
+        QTest::addColumn<Collect>("c");
+        const Pieces none;
+        const QDateTime noon = at("12:00:00.000");
+        QTest::newRow("A on the whole second waits a second") << Collect{'A', 1, noon, none, "", 1000};
+        QTest::newRow("A rounded down ends early") << Collect{'A', 1, at("12:00:00.400"), none, "", 600};
+        QTest::newRow("A rounded up ends late") << Collect{'A', 1, at("12:00:00.600"), none, "", 1400};
+        QTest::newRow("A half rounds to the even second") << Collect{'A', 1, at("12:00:00.500"), none, "", 500};
+        QTest::newRow("A crossing midnight ends at the wrap") << Collect{'A', 1, at("23:59:59.700"), none, "", 300};
+        QTest::newRow("B on the whole second") << Collect{'B', 1, noon, none, "", 3000};
+        QTest::newRow("B rounded up") << Collect{'B', 1, at("12:00:00.600"), none, "", 3400};
+        QTest::newRow("B crossing midnight ends at the wrap") << Collect{'B', 1, at("23:59:58.200"), none, "", 1800};
+        QTest::newRow("C on the whole second") << Collect{'C', 1, at("08:00:00.000"), none, "", 2000};
+        QTest::newRow("C rounded up") << Collect{'C', 1, at("08:00:00.700"), none, "", 2300};
+        QTest::newRow("a prompt in the first read ends at once, later text unread")
+            << Collect{'A', 1, noon, {{0, "8.5\r\n>"}, {10, "late\r\n>"}}, "8.5\r\n>", 0};
+        QTest::newRow("pieces are collected until the prompt")
+            << Collect{'A', 1, noon, {{100, "a\n"}, {300, "b\n"}, {700, ">"}, {900, "c"}}, "a\nb\n>", 700};
+        const QByteArray early = ">" + QByteArray(100, 'x');
+        const QByteArray y597 = QByteArray(597, 'y');
+        QTest::newRow("carrier: a prompt at position 699 does not end it")
+            << Collect{'A', 700, noon, {{50, early}, {400, y597 + ">"}, {500, "z>"}}, early + y597 + ">z>", 500};
+        QTest::newRow("carrier: a prompt at position 700 ends it")
+            << Collect{'A', 700, noon, {{50, early}, {400, y597 + "z>"}}, early + y597 + "z>", 400};
+        const QByteArray status = "Relay 1 open\r\n>";
+        QTest::newRow("C: the relay's prompt dropped, read after the pure wait")
+            << Collect{'C', 1, at("08:00:00.000"), {{50, "\r\n>"}, {300, status}}, status, 1000};
+        QTest::newRow("C: pure wait rounded up")
+            << Collect{'C', 1, at("08:00:00.700"), {{50, ">"}, {300, status}}, status, 1300};
+        QTest::newRow("C: a prompt at position 4 is the relay's")
+            << Collect{'C', 1, at("08:00:00.000"), {{50, "OK\r>"}, {300, status}}, status, 1000};
+        QTest::newRow("C: a prompt at position 5 is the status's own")
+            << Collect{'C', 1, at("08:00:00.000"), {{50, "OK\r\n>"}, {300, status}}, "OK\r\n>" + status, 1000};
+        QTest::newRow("C: a status without a prompt shown whole at the limit")
+            << Collect{'C', 1, at("08:00:00.000"), {{50, "\r\n>Relay"}}, "Relay", 2000};
+    }
+    void collectUntilThePromptOrTheLimit()
+    {
+        QFETCH(Collect, c);
+        ManualClock clock(c.start);
+        FakeReceivers receivers(clock);
+        receivers.replies = [&](int, const QByteArray &line) { return line == "R ER" ? c.pieces : Pieces{}; };
+        auto channel = receivers.factory()();
+        QVERIFY(channel->open(1, k9600));
+        QByteArray answer;
+        if (c.limit == 'C') {
+            QVERIFY(Relay::pressButton(*channel, clock, {1, k9600}, "ER D 2", "R ER", answer, nullptr));
+            QCOMPARE(receivers.linesSent(), (QList<QByteArray>{"ER D 2\r", "R ER\r"}));
+            // An open port is not opened again; the button leaves it closed.
+            QCOMPARE(receivers.opens, 1);
+            QCOMPARE(receivers.openNow, 0);
+        } else {
+            QVERIFY(channel->write("R ER\r"));
+            const auto limit = c.limit == 'A' ? Conversation::limitA(clock) : Conversation::limitB(clock);
+            Conversation::collect(*channel, clock, limit, c.promptFrom, answer);
+            channel->close();
+        }
+        QCOMPARE(answer, c.answer);
+        const qint64 waited = c.start.msecsTo(clock.now());
+        QVERIFY2(waited >= c.ms && waited <= c.ms + 10, qPrintable(QString::number(waited)));
+        // What came after the prompt is gone with the closed port.
+        clock.advanceMs(3000);
+        QVERIFY(channel->open(1, k9600));
+        QCOMPARE(channel->readAll(), QByteArray());
+    }
+
+    void limitBMarkComesBackIntoTheDayAfterMidnight()
+    {
+        // The first reading is just before midnight, the second just after.
+        SteppingClock clock(at("23:59:59.999"));
+        const Conversation::Limit l = Conversation::limitB(clock);
+        QCOMPARE(l.mark, 1.0);
+        QCOMPARE(l.span, 2.0);
+        SteppingClock before(at("23:59:59.700"));
+        QCOMPARE(Conversation::limitB(before).mark, 86401.0);
+    }
+
+    // Opened, the window ends the carrier status at a prompt from position
+    // 700 on and the others at any prompt; a refresh waits for one from 700
+    // on whatever the query. Prompts of commands sent just before the window
+    // opened are dropped.
+    void statusWindow_data()
+    {
+        QTest::addColumn<StatusCase>("c");
+        QTest::newRow("carrier with a short answer waits") << StatusCase{false, "RT C", 300, false, true};
+        QTest::newRow("carrier ends at a prompt at 700") << StatusCase{false, "RT C", 700, false, false};
+        QTest::newRow("carrier: a prompt at 699 does not count") << StatusCase{false, "RT C", 699, false, true};
+        QTest::newRow("MPEG ends at its first prompt") << StatusCase{false, "R M", 20, false, false};
+        QTest::newRow("an earlier command's prompt is dropped") << StatusCase{false, "R M", 20, true, false};
+        QTest::newRow("settings refresh with a short answer waits") << StatusCase{true, "R S", 120, false, true};
+        QTest::newRow("MPEG refresh with a short answer waits") << StatusCase{true, "R M", 20, false, true};
+        QTest::newRow("carrier refresh ends at a prompt at 800") << StatusCase{true, "RT C", 800, false, false};
+    }
+    void statusWindow()
+    {
+        QFETCH(StatusCase, c);
+        ManualClock clock(at("10:00:00.000"));
+        FakeReceivers receivers(clock);
+        const QByteArray reply = QByteArray(c.promptAt - 1, 'x') + '>';
+        receivers.answer = [&](int, const QByteArray &) { return reply; };
+        if (c.earlierPrompt)
+            receivers.pending[1].append({clock.now().addMSecs(50), "OK\r\n>"});
+        auto channel = receivers.factory()();
+        QByteArray answer("old");
+        QVERIFY(c.refresh ? Status::refresh(*channel, clock, 1, k9600, c.query, answer, nullptr)
+                          : Status::load(*channel, clock, 1, k9600, c.query, answer, nullptr));
+        QCOMPARE(answer, reply);
+        QCOMPARE(receivers.linesSent(), QList<QByteArray>{c.query.toLatin1() + '\r'});
+        const qint64 waited = at("10:00:00.000").msecsTo(clock.now());
+        QVERIFY2(c.waitsForTheLimit ? waited >= 1000 : waited < 500, qPrintable(QString::number(waited)));
+        QCOMPARE(receivers.openNow, 0);
+    }
+
+    void sendCommand_data()
+    {
+        QTest::addColumn<SendCase>("c");
+        QTest::newRow("text and one carriage return at 9600") << SendCase{1, "", "R C\r", "9600,N,8,1", ""};
+        QTest::newRow("19200 chosen") << SendCase{2, "", "R C\r", "19200,N,8,1", ""};
+        QTest::newRow("no baud chosen is refused by the port")
+            << SendCase{0, "", "", "", "380 Invalid property value Command not sent."};
+        QTest::newRow("port that cannot be opened")
+            << SendCase{1, "refused", "", "", "1 No such file or directory Command not sent."};
+        QTest::newRow("write that fails")
+            << SendCase{1, "write fails", "", "", "7 Input/output error Command not sent."};
+    }
+    void sendCommand()
+    {
+        QFETCH(SendCase, c);
+        TestStation ts;
+        ts.station.settings.BaudChoice = c.baudChoice;
+        if (c.trouble == QLatin1String("refused"))
+            ts.receivers.refusedPorts.insert(3);
+        if (c.trouble == QLatin1String("write fails"))
+            ts.receivers.failingWrites.insert(3);
+        ReceiverLink link(ts.station);
+        QCOMPARE(link.SendCommand(3, QStringLiteral("R C")), c.error.isEmpty());
+        QCOMPARE(ts.station.ActivePort, 3);
+        QByteArray all;
+        for (const FakeReceivers::Sent &s : ts.receivers.sent) {
+            QCOMPARE(s.port, 3);
+            QCOMPARE(s.settings, c.settings);
+            all += s.bytes;
+        }
+        QCOMPARE(all, c.bytes);
+        QCOMPARE(ts.home.errors, c.error.isEmpty() ? QStringList() : QStringList{c.error});
+        QCOMPARE(ts.receivers.openNow, 0);
+    }
 };
-
-void tst_Conversation::silentReceiverEndsAtLimit_data()
-{
-    QTest::addColumn<QString>("limit");
-    QTest::addColumn<QDateTime>("start");
-    QTest::addColumn<int>("minMs");
-    QTest::addColumn<int>("maxMs");
-
-    QTest::newRow("A on the whole second waits a second") << "A" << at("12:00:00.000") << 1000 << 1010;
-    QTest::newRow("A rounded down ends early") << "A" << at("12:00:00.400") << 600 << 610;
-    QTest::newRow("A rounded up ends late") << "A" << at("12:00:00.600") << 1400 << 1410;
-    QTest::newRow("A half rounds to even second") << "A" << at("12:00:00.500") << 500 << 510;
-    QTest::newRow("A crossing midnight ends at the wrap") << "A" << at("23:59:59.700") << 300 << 310;
-    QTest::newRow("B on the whole second") << "B" << at("12:00:00.000") << 3000 << 3010;
-    QTest::newRow("B rounded down") << "B" << at("12:00:00.400") << 2600 << 2610;
-    QTest::newRow("B rounded up") << "B" << at("12:00:00.600") << 3400 << 3410;
-    QTest::newRow("B crossing midnight ends at the wrap") << "B" << at("23:59:58.200") << 1800 << 1810;
-}
-
-void tst_Conversation::silentReceiverEndsAtLimit()
-{
-    QFETCH(QString, limit);
-    QFETCH(QDateTime, start);
-    QFETCH(int, minMs);
-    QFETCH(int, maxMs);
-
-    ManualClock clock(start);
-    FakeReceivers fake(clock);
-    auto channel = fake.factory()();
-    QVERIFY(channel->open(1, QStringLiteral("9600,N,8,1")));
-    QVERIFY(channel->write(Conversation::commandLine(QStringLiteral("R C"))));
-    const Conversation::Limit l =
-        limit == QLatin1String("A") ? Conversation::limitA(clock) : Conversation::limitB(clock);
-    QByteArray buffer;
-    Conversation::collect(*channel, clock, l, Conversation::kPromptAnywhere, buffer);
-    const qint64 waited = start.msecsTo(clock.now());
-    QVERIFY2(waited >= minMs && waited <= maxMs, qPrintable(QString::number(waited)));
-    QVERIFY(buffer.isEmpty());
-}
-
-void tst_Conversation::promptInFirstReadEndsAtOnce()
-{
-    ManualClock clock(at("12:00:00.000"));
-    FakeReceivers fake(clock);
-    fake.replies = [](int, const QByteArray &) {
-        return QList<FakeReceivers::Reply>{{0, "8.5\r\n>"}, {10, "late text\r\n>"}};
-    };
-    auto channel = fake.factory()();
-    QVERIFY(channel->open(1, QStringLiteral("9600,N,8,1")));
-    QVERIFY(channel->write(Conversation::commandLine(QStringLiteral("R C"))));
-    QByteArray buffer;
-    Conversation::collect(*channel, clock, Conversation::limitA(clock), Conversation::kPromptAnywhere, buffer);
-    QCOMPARE(buffer, QByteArray("8.5\r\n>"));
-    QCOMPARE(clock.now(), at("12:00:00.000"));
-
-    // What the receiver sent after the prompt is gone with the closed port.
-    channel->close();
-    clock.advanceMs(100);
-    QVERIFY(channel->open(1, QStringLiteral("9600,N,8,1")));
-    QCOMPARE(channel->readAll(), QByteArray());
-}
-
-void tst_Conversation::answerArrivingInPiecesIsCollectedUntilThePrompt()
-{
-    ManualClock clock(at("12:00:00.000"));
-    FakeReceivers fake(clock);
-    fake.replies = [](int, const QByteArray &) {
-        return QList<FakeReceivers::Reply>{{100, "first\r\n"}, {300, "second\r\n"}, {700, ">"}, {900, "after"}};
-    };
-    auto channel = fake.factory()();
-    QVERIFY(channel->open(1, QStringLiteral("9600,N,8,1")));
-    QVERIFY(channel->write(Conversation::commandLine(QStringLiteral("R M"))));
-    QByteArray buffer;
-    Conversation::collect(*channel, clock, Conversation::limitA(clock), Conversation::kPromptAnywhere, buffer);
-    QCOMPARE(buffer, QByteArray("first\r\nsecond\r\n>"));
-    QCOMPARE(clock.now(), at("12:00:00.700"));
-}
-
-void tst_Conversation::carrierPromptCountsOnlyFromPosition700()
-{
-    ManualClock clock(at("12:00:00.000"));
-    FakeReceivers fake(clock);
-    const QByteArray early = QByteArray(">") + QByteArray(100, 'x');
-    const QByteArray rest = QByteArray(650, 'y') + ">";
-    fake.replies = [&](int, const QByteArray &) { return QList<FakeReceivers::Reply>{{50, early}, {400, rest}}; };
-    auto channel = fake.factory()();
-    QVERIFY(channel->open(1, QStringLiteral("9600,N,8,1")));
-    QVERIFY(channel->write(Conversation::commandLine(QStringLiteral("RT C"))));
-    QByteArray buffer;
-    Conversation::collect(*channel, clock, Conversation::limitA(clock), Conversation::kCarrierPromptFrom, buffer);
-    QCOMPARE(buffer, early + rest);
-    QCOMPARE(clock.now(), at("12:00:00.400"));
-}
-
-void tst_Conversation::limitBMarkComesBackIntoTheDayAfterMidnight()
-{
-    // The first reading is just before midnight, the second just after.
-    SteppingClock clock(at("23:59:59.999"), 2);
-    const Conversation::Limit l = Conversation::limitB(clock);
-    QCOMPARE(l.mark, 1.0);
-    QCOMPARE(l.span, 2.0);
-
-    // Without the day change the mark stays above the day's end.
-    SteppingClock before(at("23:59:59.700"), 2);
-    QCOMPARE(Conversation::limitB(before).mark, 86401.0);
-}
-
-void tst_Conversation::limitCPureWaitThenReading_data()
-{
-    QTest::addColumn<QDateTime>("start");
-    QTest::addColumn<int>("waitEndMs");
-    QTest::addColumn<int>("readEndMs");
-
-    QTest::newRow("whole second") << at("08:00:00.000") << 1000 << 2000;
-    QTest::newRow("rounded down") << at("08:00:00.300") << 700 << 1700;
-    QTest::newRow("rounded up") << at("08:00:00.700") << 1300 << 2300;
-}
-
-void tst_Conversation::limitCPureWaitThenReading()
-{
-    QFETCH(QDateTime, start);
-    QFETCH(int, waitEndMs);
-    QFETCH(int, readEndMs);
-
-    ManualClock clock(start);
-    FakeReceivers fake(clock);
-    auto channel = fake.factory()();
-    QVERIFY(channel->open(2, QStringLiteral("19200,N,8,1")));
-    const Conversation::Limit wait = Conversation::limitC(clock);
-    Conversation::pureWait(clock, wait);
-    const qint64 waited = start.msecsTo(clock.now());
-    QVERIFY2(waited >= waitEndMs && waited <= waitEndMs + 10, qPrintable(QString::number(waited)));
-
-    QByteArray buffer;
-    Conversation::collect(*channel, clock, {wait.mark, 2.0}, Conversation::kPromptAnywhere, buffer);
-    const qint64 read = start.msecsTo(clock.now());
-    QVERIFY2(read >= readEndMs && read <= readEndMs + 10, qPrintable(QString::number(read)));
-}
-
-void tst_Conversation::answerThroughPrompt_data()
-{
-    QTest::addColumn<QByteArray>("buffer");
-    QTest::addColumn<QByteArray>("answer");
-
-    QTest::newRow("text after the prompt dropped") << QByteArray("a\r\n>tail") << QByteArray("a\r\n>");
-    QTest::newRow("no prompt keeps everything") << QByteArray("a\r\nb") << QByteArray("a\r\nb");
-    QTest::newRow("empty stays empty") << QByteArray() << QByteArray();
-    QTest::newRow("first prompt ends it") << QByteArray(">x>") << QByteArray(">");
-}
-
-void tst_Conversation::answerThroughPrompt()
-{
-    QFETCH(QByteArray, buffer);
-    QFETCH(QByteArray, answer);
-    QCOMPARE(Conversation::answerThroughPrompt(buffer), answer);
-}
 
 QTEST_GUILESS_MAIN(tst_Conversation)
 #include "tst_conversation.moc"
