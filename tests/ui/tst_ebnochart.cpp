@@ -1,10 +1,7 @@
-#include "station/station.h"
-#include "platform/clock.h"
-#include "platform/parallelport.h"
+#include "windows.h"
+
 #include "ui/frmactivitylog.h"
 #include "ui/frmebnochart.h"
-
-#include "testdata.h"
 
 #include <QAbstractAxis>
 #include <QAreaSeries>
@@ -23,12 +20,10 @@ namespace {
 const QByteArray kDay = "10:00:12 R1 8.5\r\n10:00:20 R2 9.1\r\n10:01:12 R1 None\r\n10:01:20 R2 9\r\n"
                         "10:02:12 R1 8.4\r\n10:02:20 R2 8.9\r\n10:03:12 R1 8.3\r\n";
 
-struct Fixture
+struct Fixture : WindowStation
 {
-    TestHome home;
-    ManualClock clock{QDateTime(QDate(2007, 3, 27), QTime(12, 0))};
-    Station station{clock, openParallelPort(home.file(QStringLiteral("lpt")))};
-    std::unique_ptr<frmActivityLog> viewer;
+    Fixture() : WindowStation(QDateTime(QDate(2007, 3, 27), QTime(12, 0))) {}
+    frmActivityLog *viewer = nullptr;
 
     // The viewer of the kind with the Eb/No day files written; Chart clicked
     // on the newest day.
@@ -37,7 +32,7 @@ struct Fixture
         for (auto it = days.cbegin(); it != days.cend(); ++it)
             home.write(QStringLiteral("logs/EB") + it.key() + QStringLiteral(".log"), it.value());
         station.LogKind = kind;
-        viewer = std::make_unique<frmActivityLog>(station);
+        viewer = new frmActivityLog(station);
         QTest::mouseClick(viewer->findChild<QPushButton *>(QStringLiteral("cmdChart")), Qt::LeftButton);
         auto *chart = viewer->findChild<frmEbNoChart *>();
         return chart && QTest::qWaitForWindowExposed(chart) ? chart : nullptr;

@@ -5,22 +5,44 @@
 //   kestrelpoint-screenshots [FOLDER]    (default: docs/screenshots)
 
 #include "app/mnumenu.h"
+#include "engine/switchengine.h"
 #include "platform/clock.h"
 #include "platform/codec.h"
 #include "platform/errorreport.h"
 #include "platform/parallelport.h"
+#include "platform/serialchannel.h"
+#include "receiver/receiverlink.h"
 #include "schedule/schedulerecord.h"
+#include "simreceiver.h"
 #include "station/station.h"
-#include "engine/switchengine.h"
 #include "ui/fonts.h"
+#include "ui/frmabout.h"
+#include "ui/frmactivitylog.h"
+#include "ui/frmcomport.h"
+#include "ui/frmdialog1.h"
+#include "ui/frmdisplayreceiver.h"
+#include "ui/frmebnochart.h"
+#include "ui/frmhelp.h"
+#include "ui/frmmpeglog.h"
+#include "ui/frmprogramsourcecodes.h"
+#include "ui/frmrelay.h"
+#include "ui/frmschedule.h"
+#include "ui/frmscheduleconflicts.h"
+#include "ui/frmsetreceiver.h"
 #include "ui/frmsetup.h"
+#include "ui/frmweeklyschedule.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QTemporaryDir>
 
+#include <cmath>
 #include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -60,6 +82,8 @@ void writeSampleStation(const QString &home)
                   QStringLiteral("20:00:00")}),
         schedule(QStringLiteral("Classical Hour"), 2, 1, QStringLiteral("FRE"), weekdays(QStringLiteral("09:00:00"))),
         schedule(QStringLiteral("Talk Back"), 2, 2, QStringLiteral("ENG"), weekdays(QStringLiteral("14:30:00"))),
+        schedule(QStringLiteral("Market Prices"), 1, 1, QStringLiteral("ENG"),
+                 {QString(), QString(), QString(), QStringLiteral("12:15:00"), QString(), QString(), QString()}),
     };
     QByteArray records;
     for (const ScheduleRecord &r : schedules)
@@ -74,11 +98,78 @@ void writeSampleStation(const QString &home)
     write(QStringLiteral("TimeReset.ini"), "54:30");
     write(QStringLiteral("Source.dat"), "ENG\r\nFRE\r\nSPA\r\n\r\n");
     write(QStringLiteral("parport"), QByteArray("\x00\x7f", 2));
+    QFile::copy(QStringLiteral(KP_SOURCE_DIR "/docs/Kestrelpoint.hlp"), home + QStringLiteral("/Kestrelpoint.hlp"));
+
+    // Logs of the days before: switches and remote starts, a reading of each
+    // receiver every hour (a month of them), the MPEG status after a switch.
+    const QDate today(2027, 12, 6);
+    for (int back = 1; back <= 3; ++back) {
+        const QString day = today.addDays(-back).toString(QStringLiteral("yyMMdd"));
+        write(QStringLiteral("logs/AL") + day + QStringLiteral(".log"),
+              "06:00:00  Morning Drive            Receiver 1 SETAUDIO 2 S ENG 3  \r\n"
+              "06:00:01  Remote Start 1 On\r\n06:00:02  Remote Start 1 Off\r\n"
+              "09:00:00  Classical Hour           Receiver 2 SETAUDIO 2 S FRE 3  \r\n"
+              "11:42:17  Alarm\r\n12:54:30  Time Set 12:54:32\r\n"
+              "18:00:00  Evening News             Receiver 1 SETAUDIO 2 S ENG 3  \r\n");
+        write(QStringLiteral("logs/MP") + day + QStringLiteral(".log"),
+              "06:00:15\r\nMPEG STATUS\r\nTransport lock : Locked\r\nService        : 1 Kestrel Audio\r\n"
+              "Audio PID      : 0x0021\r\nContinuity err : 0\r\n>\r\n");
+    }
+    for (int back = 0; back < 31; ++back) {
+        QByteArray readings;
+        for (int hour = 0; hour < (back == 0 ? 9 : 24); ++hour) {
+            const double r1 = 9.0 + 1.5 * std::sin((hour + back) / 4.0), r2 = 8.6 + std::cos((hour + 2 * back) / 5.0);
+            const QByteArray time = QTime(hour, 0, 12).toString(QStringLiteral("HH:mm:ss")).toLatin1();
+            readings += time + " R1 " + QByteArray::number(r1, 'f', 1) + "\r\n";
+            readings += time.left(6) + "20 R2 " + QByteArray::number(r2, 'f', 1) + "\r\n";
+        }
+        write(QStringLiteral("logs/EB") + today.addDays(-back).toString(QStringLiteral("yyMMdd")) + QStringLiteral(".log"),
+              readings);
+    }
 }
 
-void save(QWidget *window, const QString &folder, const QString &name)
+// A receiver at the far end of every serial control: it answers at once as
+// the simulated receiver does, and a wait with nothing to read lets the
+// clock run on.
+class SampleChannel final : public SerialChannel
 {
-    const QString path = folder + QLatin1Char('/') + name;
+public:
+    explicit SampleChannel(ManualClock &clock) : m_clock(clock) {}
+    bool open(int, const QString &) override { return m_open = true; }
+    bool isOpen() const override { return m_open; }
+    bool write(const QByteArray &bytes) override
+    {
+        static SimReceiver receiver(9.4, 0.0, 1);
+        m_line += bytes;
+        for (qsizetype cr; (cr = m_line.indexOf('\r')) >= 0; m_line.remove(0, cr + 1))
+            m_input += receiver.answer(m_line.left(cr));
+        return true;
+    }
+    QByteArray readAll() override { return std::exchange(m_input, {}); }
+    bool waitForReadyRead(int msecs) override
+    {
+        if (m_input.isEmpty() && msecs > 0)
+            m_clock.advanceMs(msecs);
+        return !m_input.isEmpty();
+    }
+    void clearInput() override { m_input.clear(); }
+    void close() override { m_open = false; }
+    int errorNumber() const override { return 0; }
+    QString errorText() const override { return {}; }
+
+private:
+    ManualClock &m_clock;
+    QByteArray m_line, m_input;
+    bool m_open = false;
+};
+
+QString g_folder;
+
+void save(QWidget *window, const QString &name)
+{
+    window->show();
+    QCoreApplication::processEvents();
+    const QString path = g_folder + QLatin1Char('/') + name;
     if (!window->grab().save(path))
         qFatal("cannot save %s", qPrintable(path));
     std::printf("%s\n", qPrintable(path));
@@ -92,8 +183,8 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     installFontSubstitutes();
     QApplication::setFont(msSansSerif(8.25));
-    const QString folder = QDir(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("docs/screenshots")).absolutePath();
-    QDir().mkpath(folder);
+    g_folder = QDir(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("docs/screenshots")).absolutePath();
+    QDir().mkpath(g_folder);
 
     QTemporaryDir dir;
     const QString home = dir.path();
@@ -103,18 +194,92 @@ int main(int argc, char *argv[])
 
     ManualClock clock(QDateTime(QDate(2027, 12, 6), QTime(9, 10, 0)));
     Station station(clock, openParallelPort(home + QStringLiteral("/parport")));
+    station.serialChannels = [&clock] { return std::make_unique<SampleChannel>(clock); };
     mnuMenu main(station);
     QString error;
     if (!main.Load(&error))
         qFatal("%s", qPrintable(error));
     // Maximized on a 1280 x 1024 screen, below its title bar.
     main.resize(1280, 1024 - 30);
-    main.show();
     main.engine().tick();
-    save(&main, folder, QStringLiteral("main-two-receivers.png"));
+    save(&main, QStringLiteral("main-two-receivers.png"));
+    station.settings.TwoReceivers = 0;
+    Q_EMIT station.receiverCountChanged();
+    station.BuildSwitchList1();
+    main.engine().tick();
+    save(&main, QStringLiteral("main-one-receiver.png"));
+    station.settings.TwoReceivers = 1;
+    Q_EMIT station.receiverCountChanged();
+    station.BuildSwitchList1();
+    station.BuildSwitchList2();
 
-    auto *setup = new frmSetUp(station, &main);
-    setup->show();
-    save(setup, folder, QStringLiteral("setup.png"));
+    // The editor on a schedule that shares Wednesday 12:15 with another.
+    frmSchedule editor(station);
+    editor.show();
+    auto *schedules = editor.findChild<QListWidget *>(QStringLiteral("lstDisplaySchedule"));
+    schedules->setCurrentItem(schedules->findItems(QStringLiteral("Farm Report"), Qt::MatchStartsWith).value(0));
+    editor.findChild<QAbstractButton *>(QStringLiteral("cmdApply"))->click();
+    save(&editor, QStringLiteral("schedule-editor.png"));
+    save(frmScheduleConflicts::instance(), QStringLiteral("schedule-conflicts.png"));
+
+    frmProgramSourceCodes codes;
+    codes.show();
+    codes.findChild<QAbstractButton *>(QStringLiteral("cmdNew"))->click();
+    codes.findChild<QLineEdit *>(QStringLiteral("txtCRCID"))->setText(QStringLiteral("ita"));
+    save(&codes, QStringLiteral("source-codes.png"));
+
+    frmSetUp setup(station);
+    save(&setup, QStringLiteral("setup.png"));
+
+    // The receiver windows, on receiver 1.
+    station.ActivePort = 1;
+    for (const auto &[query, name] : {std::pair{"R R", "relay-relays.png"}, std::pair{"R ER", "relay-extended.png"}}) {
+        station.CommandText = QLatin1String(query);
+        frmRelay *relays = frmRelay::showWindow(station, nullptr);
+        save(relays, QLatin1String(name));
+        relays->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    station.CommandText = QStringLiteral("RT C");
+    save(frmDisplayReceiver::showWindow(station, nullptr), QStringLiteral("status-carrier.png"));
+    save(frmComPort::showWindow(station, nullptr), QStringLiteral("receiver-select.png"));
+    save(frmSetReceiver::showWindow(station, main.link(), nullptr), QStringLiteral("set-receiver.png"));
+
+    // The log viewers: the days, a day by time and by event.
+    for (const char *kind : {"AL", "EB"}) {
+        const QString prefix = QLatin1String(kind) == QLatin1String("AL") ? QStringLiteral("views-activity")
+                                                                           : QStringLiteral("views-ebno");
+        station.LogKind = QLatin1String(kind);
+        frmActivityLog viewer(station);
+        auto *ok = viewer.findChild<QAbstractButton *>(QStringLiteral("cmdOk"));
+        save(&viewer, prefix + QStringLiteral("-days.png"));
+        if (station.LogKind == QLatin1String("AL")) {
+            ok->click();
+            save(&viewer, prefix + QStringLiteral("-day.png"));
+            ok->click();
+        }
+        viewer.findChild<QAbstractButton *>(QStringLiteral("Option2"))->click();
+        ok->click();
+        save(&viewer, prefix + QStringLiteral("-by-event.png"));
+    }
+    frmMPEGLog mpeg(station);
+    save(&mpeg, QStringLiteral("views-mpeg-days.png"));
+    mpeg.findChild<QAbstractButton *>(QStringLiteral("cmdOk"))->click();
+    save(&mpeg, QStringLiteral("views-mpeg-day.png"));
+    frmWeeklySchedule weekly(station);
+    weekly.setWindowTitle(QStringLiteral("Weekly Switch Schedule"));
+    save(&weekly, QStringLiteral("views-weekly-schedule.png"));
+
+    frmEbNoChart chart;
+    chart.resize(900, 600);
+    chart.showDay(QDate(2027, 12, 5));
+    save(&chart, QStringLiteral("ebno-day-chart.png"));
+    chart.showMonth(QDate(2027, 12, 6));
+    save(&chart, QStringLiteral("ebno-month.png"));
+
+    frmHelp help(station);
+    save(&help, QStringLiteral("help.png"));
+    frmAbout about(station);
+    save(&about, QStringLiteral("about.png"));
     return 0;
 }
