@@ -27,16 +27,8 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-# Started here, not in a $(...) subshell, so that cleanup knows their ids.
-start_receiver() { # number ebno
-    "$sim" --ebno "$2" --drift 0.3 --seed "$1" >"$home/receiver$1.txt" &
-    pids+=($!)
-    for _ in $(seq 50); do [ -s "$home/receiver$1.txt" ] && break; sleep 0.1; done
-}
-start_receiver 1 8.5
-start_receiver 2 9.1
-com1=$(head -n 1 "$home/receiver1.txt")
-com2=$(head -n 1 "$home/receiver2.txt")
+# shellcheck source=tools/simulated-receivers.sh
+. "$top/tools/simulated-receivers.sh"
 
 # Receiver 1 on port 1 at 9600 baud, activity log on, Eb/No every minute
 # (receiver 1 at second 12, receiver 2 at second 20), MPEG log on, parallel

@@ -16,18 +16,8 @@ pids=()
 cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; wait 2>/dev/null || true; }
 trap cleanup EXIT INT TERM
 
-# Two receivers; each prints its pseudo-terminal first, then every line it gets.
-# Started here, not in a $(...) subshell, so that cleanup knows their ids.
-start_receiver() { # number ebno
-    local out="$home/receiver$1.txt"
-    "$sim" --ebno "$2" --drift 0.3 --seed "$1" >"$out" &
-    pids+=($!)
-    for _ in $(seq 50); do [ -s "$out" ] && break; sleep 0.1; done
-}
-start_receiver 1 8.5
-start_receiver 2 9.1
-com1=$(head -n 1 "$home/receiver1.txt")
-com2=$(head -n 1 "$home/receiver2.txt")
+# shellcheck source=tools/simulated-receivers.sh
+. "$top/tools/simulated-receivers.sh"
 
 # Settings: receiver 1 on port 1, 9600 baud, activity log on, Eb/No once a
 # minute, MPEG log on, parallel port in use, keep Eb/No logs a week, two

@@ -18,6 +18,8 @@ FAULTS = {
                          "receiver 1 reads Eb/No at second 11"),
     "momentary-zero": ("switchengine.cpp", "int duration = 1;", "int duration = 0;",
                        "a momentary start lasts no time"),
+    "start-min-second": ("switchengine.cpp", "std::max(double(m_whole + duration), m_now + 1.0)",
+                         "std::max(double(m_whole + duration), m_now)", "a hold of no length is no pulse at all"),
     "remote-bit": ("switchengine.cpp", "m_station.PortBits[receiver == 2 ? 6 : 5] = 1;",
                    "m_station.PortBits[receiver == 2 ? 6 : 4] = 1;", "remote start 1 drives bit 4"),
     "late-arm-bound": ("switchengine.cpp", "kLatestArming = 5;", "kLatestArming = 1;",
