@@ -215,7 +215,7 @@ FAULTS = {
                              "a new schedule starts with No Remote Start chosen"),
     "win-new-receiver": ("frmschedule.cpp", "    cboReceiver->setCurrentIndex(0);\n}", "}",
                          "a new schedule names no receiver"),
-    "win-name-tooltip": ("frmschedule.cpp", "QStringLiteral(\"Enter the Name of the Program\")",
+    "win-name-tooltip": ("frmschedulelayout.cpp", "QStringLiteral(\"Enter the Name of the Program\")",
                          "QStringLiteral(\"Enter the name of the program\")", "the name box's tooltip changes case"),
     "win-codes-tooltip": ("frmprogramsourcecodes.cpp", "calls these codes \\\"LANG\\\"", "calls these codes LANG",
                           "the source codes tooltip loses its quotes"),
