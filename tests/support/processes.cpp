@@ -7,7 +7,40 @@
 #include <QRegularExpression>
 #include <QtTest>
 
-#include <algorithm>
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool writeAll(const QString &path, const QByteArray &bytes, bool executable)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size()
+        && (!executable || f.setPermissions(f.permissions() | QFile::ExeOwner));
+}
+
+Ran runTool(const QString &program, const QStringList &arguments, int timeoutMs, const QProcessEnvironment &env,
+            const QString &folder)
+{
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.setWorkingDirectory(folder);
+    process.start(program, arguments);
+    Ran ran;
+    if (!process.waitForStarted(5000) || !process.waitForFinished(timeoutMs)) {
+        process.kill();
+        process.waitForFinished(5000);
+    } else if (process.exitStatus() == QProcess::NormalExit) {
+        ran.exitCode = process.exitCode();
+    }
+    ran.out = process.readAllStandardOutput();
+    ran.err = process.readAllStandardError();
+    if (process.error() != QProcess::UnknownError)
+        ran.err += process.errorString().toLocal8Bit();
+    return ran;
+}
 
 SimulatedReceiver::SimulatedReceiver(const QStringList &arguments)
 {
@@ -26,7 +59,8 @@ SimulatedReceiver::SimulatedReceiver(const QStringList &arguments)
 
 SimulatedReceiver::~SimulatedReceiver()
 {
-    if (!stop())
+    m_process.terminate();
+    if (!m_process.waitForFinished(3000))
         kill();
 }
 
@@ -36,27 +70,27 @@ void SimulatedReceiver::kill()
     m_process.waitForFinished(3000);
 }
 
-bool SimulatedReceiver::stop()
-{
-    m_process.terminate();
-    return m_process.waitForFinished(3000) && m_process.exitStatus() == QProcess::NormalExit
-        && m_process.exitCode() == 0;
-}
-
-QStringList SimulatedReceiver::receivedWithTimes()
-{
-    m_process.waitForReadyRead(50);
-    m_output += QString::fromLocal8Bit(m_process.readAllStandardOutput());
-    return m_output.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-}
-
-QStringList SimulatedReceiver::received()
+QStringList SimulatedReceiver::received(bool withTimes)
 {
     static const QRegularExpression time(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d\\.\\d\\d\\d\\s+"));
-    QStringList lines = receivedWithTimes();
-    for (QString &line : lines)
-        line.remove(time);
+    m_process.waitForReadyRead(50);
+    m_output += QString::fromLocal8Bit(m_process.readAllStandardOutput());
+    QStringList lines = m_output.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    if (!withTimes)
+        lines.replaceInStrings(time, QString());
     return lines;
+}
+
+// The libfaketime library; the tests on a faked clock cannot run without it.
+static QString fakeTimeLibrary()
+{
+    for (const char *path : {"/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1",
+                             "/usr/lib/aarch64-linux-gnu/faketime/libfaketime.so.1",
+                             "/usr/lib/faketime/libfaketime.so.1"}) {
+        if (QFile::exists(QLatin1String(path)))
+            return QLatin1String(path);
+    }
+    qFatal("faketime is needed: make deps installs it");
 }
 
 const QStringList ProgramRun::kDataFiles = {QStringLiteral("SwitchList.dat"), QStringLiteral("Kestrelpoint.ini"),
@@ -65,25 +99,7 @@ const QStringList ProgramRun::kDataFiles = {QStringLiteral("SwitchList.dat"), QS
 ProgramRun::ProgramRun()
 {
     QDir(m_dir.path()).mkpath(QStringLiteral("home/logs"));
-    writeFile(portFile(), QByteArray("\xff\x7f", 2));
-}
-
-ProgramRun::~ProgramRun()
-{
-    stop();
-}
-
-void ProgramRun::writeFile(const QString &name, const QByteArray &bytes) const
-{
-    QFile f(name.startsWith(QLatin1Char('/')) ? name : file(name));
-    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        f.write(bytes);
-}
-
-QByteArray ProgramRun::readFile(const QString &name) const
-{
-    QFile f(name.startsWith(QLatin1Char('/')) ? name : file(name));
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    writeAll(portFile(), QByteArray("\xff\x7f", 2));
 }
 
 QByteArray ProgramRun::log(const char *prefix) const
@@ -101,7 +117,7 @@ void ProgramRun::setStatus(quint8 status) const
 
 quint8 ProgramRun::dataByte() const
 {
-    const QByteArray bytes = readFile(portFile());
+    const QByteArray bytes = readAll(portFile());
     return bytes.isEmpty() ? 0 : quint8(bytes.at(0));
 }
 
@@ -113,28 +129,19 @@ QMap<QString, QByteArray> ProgramRun::dataFiles() const
     return files;
 }
 
-QString ProgramRun::fakeTimeLibrary()
-{
-    for (const char *path : {"/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1",
-                             "/usr/lib/aarch64-linux-gnu/faketime/libfaketime.so.1",
-                             "/usr/lib/faketime/libfaketime.so.1"}) {
-        if (QFile::exists(QLatin1String(path)))
-            return QLatin1String(path);
-    }
-    return {};
-}
-
 QProcessEnvironment ProgramRun::environment() const
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     env.insert(QStringLiteral("KESTRELPOINT_HOME"), home());
     env.insert(QStringLiteral("KESTRELPOINT_PARPORT"), portFile());
-    env.insert(QStringLiteral("KESTRELPOINT_CLOCK_DRYRUN"), clockDryRun());
+    env.insert(QStringLiteral("KESTRELPOINT_CLOCK_DRYRUN"), scratch(QStringLiteral("clock-set")));
     env.insert(QStringLiteral("KESTRELPOINT_FLOPPY"), scratch(QStringLiteral("floppy")));
     env.insert(QStringLiteral("KESTRELPOINT_PRINT_PDF"), m_dir.path());
     for (int n = 1; n <= 4; ++n)
         env.insert(QStringLiteral("KESTRELPOINT_COM%1").arg(n), scratch(QStringLiteral("no-such-tty")));
+    if (!m_receiver.isEmpty())
+        env.insert(QStringLiteral("KESTRELPOINT_COM1"), m_receiver);
     return env;
 }
 
@@ -152,9 +159,8 @@ bool ProgramRun::start(const QProcessEnvironment &extra, const QString &fakeStar
         env.insert(QStringLiteral("FAKETIME_DONT_FAKE_MONOTONIC"), QStringLiteral("1"));
         m_day = QDate::fromString(fakeStart.left(10), Qt::ISODate).toString(QStringLiteral("yyMMdd"));
     }
-    QStringList command = m_launcher + QStringList{QStringLiteral(KP_BINARY)};
-    m_process.setProgram(command.takeFirst());
-    m_process.setArguments(command);
+    m_process.setProgram(m_command.first());
+    m_process.setArguments(m_command.mid(1));
     m_process.setProcessEnvironment(env);
     m_standardError.clear();
     m_process.start();
@@ -192,12 +198,6 @@ QStringList ProgramRun::errorMessages()
             texts << QString::fromLocal8Bit(line.mid(prefix.size()));
     }
     return texts;
-}
-
-bool ProgramRun::hasError(const QString &part)
-{
-    const QStringList errors = errorMessages();
-    return std::any_of(errors.cbegin(), errors.cend(), [&](const QString &e) { return e.contains(part); });
 }
 
 bool ProgramRun::pulse(quint8 status, const std::function<bool()> &effect)

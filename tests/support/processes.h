@@ -2,12 +2,24 @@
 
 #include <QMap>
 #include <QProcess>
-#include <QProcessEnvironment>
-#include <QString>
-#include <QStringList>
 #include <QTemporaryDir>
 
 #include <functional>
+
+QByteArray readAll(const QString &path);
+// Creates the folder it goes in; executable sets the owner's execute bit.
+bool writeAll(const QString &path, const QByteArray &bytes, bool executable = false);
+
+// A command run to its end (killed after timeoutMs); exitCode -1 when it
+// crashed, did not start or did not end.
+struct Ran
+{
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+Ran runTool(const QString &program, const QStringList &arguments, int timeoutMs = 30000,
+            const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment(), const QString &folder = {});
 
 // A simulated receiver on its own pseudo-terminal, ended when this goes.
 class SimulatedReceiver
@@ -19,12 +31,9 @@ public:
     QString device() const { return m_device; }
     // Every line the receiver got, in order, with its HH:MM:SS.zzz time in
     // front or without it.
-    QStringList receivedWithTimes();
-    QStringList received();
+    QStringList received(bool withTimes = false);
     // Pulls the plug: SIGKILL, as when the receiver loses power mid-answer.
     void kill();
-    // Asks it to stop as a shutdown would; true when it ended cleanly.
-    bool stop();
 
 private:
     QProcess m_process;
@@ -45,33 +54,33 @@ public:
     static const QStringList kDataFiles;
 
     ProgramRun();
-    ~ProgramRun();
+    ~ProgramRun() { stop(); }
 
     QString home() const { return scratch(QStringLiteral("home")); }
     QString file(const QString &name) const { return home() + QLatin1Char('/') + name; }
     // A path in the run's temporary folder, beside the data folder.
     QString scratch(const QString &name) const { return m_dir.path() + QLatin1Char('/') + name; }
     QString portFile() const { return scratch(QStringLiteral("parport")); }
-    QString clockDryRun() const { return scratch(QStringLiteral("clock-set")); }
-    void writeFile(const QString &name, const QByteArray &bytes) const;
-    QByteArray readFile(const QString &name) const;
+    // A file of the data folder.
+    void writeFile(const QString &name, const QByteArray &bytes) const { writeAll(file(name), bytes); }
+    QByteArray readFile(const QString &name) const { return readAll(file(name)); }
     // A daily log ("AL", "EB", "MP") of the faked day, or of today.
     QByteArray log(const char *prefix) const;
     void setStatus(quint8 status) const;
     quint8 dataByte() const;
     QMap<QString, QByteArray> dataFiles() const;
 
-    // The libfaketime library, empty when faketime is not installed.
-    static QString fakeTimeLibrary();
     QProcessEnvironment environment() const;
     // Starts the program with these variables added; fakeStart like
     // "2027-12-06 11:59:42" runs it on a faked clock that starts then.
     bool start(const QProcessEnvironment &extra = {}, const QString &fakeStart = {});
     // The same, then waits until start-up has cleared the port's outputs.
     bool startAndWait(const QProcessEnvironment &extra = {}, const QString &fakeStart = {});
-    // The program is started through this command line (e.g. setpriv with
-    // another user), with the program's own path after it.
-    void setLauncher(const QStringList &command) { m_launcher = command; }
+    // Started as this command line instead (setpriv with another user and
+    // the program, say, or the packaged autostart script).
+    void setCommand(const QStringList &command) { m_command = command; }
+    // The simulated receiver on port 1.
+    void setReceiver(const QString &device) { m_receiver = device; }
     bool running() const { return m_process.state() == QProcess::Running; }
     bool waitForExit(int ms) { return m_process.waitForFinished(ms); }
     int exitCode() const { return m_process.exitCode(); }
@@ -80,12 +89,11 @@ public:
     // Ends it as a log-out would, killing it when it does not end.
     void stop();
 
-    // Everything the program wrote to standard error so far.
-    QByteArray allStandardError();
+    QByteArray allStandardError(); // so far
     // The texts the error window showed, in order, each from its
     // "kestrelpoint: error: " line on standard error.
     QStringList errorMessages();
-    bool hasError(const QString &part);
+    bool hasError(const QString &part) { return !errorMessages().filter(part).isEmpty(); }
     // Holds an input of the parallel port active until its effect shows
     // (only a running clock tick polls the inputs), then lets it go.
     bool pulse(quint8 status, const std::function<bool()> &effect);
@@ -93,7 +101,8 @@ public:
 private:
     QTemporaryDir m_dir;
     QProcess m_process;
-    QStringList m_launcher;
+    QStringList m_command{QStringLiteral(KP_BINARY)};
+    QString m_receiver;
     QByteArray m_standardError;
     QString m_day; // "yyMMdd" of the faked day
 };
