@@ -1,10 +1,16 @@
 #include "windows.h"
 
 #include "ui/frmactivitylog.h"
+#include "ui/frmebnochart.h"
 #include "ui/frmmpeglog.h"
 
+#include <QAbstractAxis>
 #include <QAction>
+#include <QAreaSeries>
+#include <QChartView>
 #include <QDir>
+#include <QLabel>
+#include <QLineSeries>
 #include <QPointer>
 #include <QProcess>
 #include <QPushButton>
@@ -16,7 +22,8 @@ namespace {
 // A station whose logs folder holds the given day files.
 struct Logs : WindowStation
 {
-    explicit Logs(const QMap<QString, QByteArray> &files = {})
+    explicit Logs(const QMap<QString, QByteArray> &files = {}, const QDateTime &start = kTestMonday)
+        : WindowStation(start)
     {
         for (auto it = files.cbegin(); it != files.cend(); ++it)
             home.write(QStringLiteral("logs/") + it.key(), it.value());
@@ -28,14 +35,56 @@ struct Logs : WindowStation
             return window = shown(new frmMPEGLog(station));
         return window = shown(new frmActivityLog(station));
     }
+    // The viewer of the kind with Chart clicked on the newest day.
+    frmEbNoChart *openChart(const QString &kind = QStringLiteral("EB"))
+    {
+        QTest::mouseClick(control<QPushButton>(open(kind), "cmdChart"), Qt::LeftButton);
+        auto *chart = window->findChild<frmEbNoChart *>();
+        return chart && QTest::qWaitForWindowExposed(chart) ? chart : nullptr;
+    }
     QListWidget *days() const { return control<QListWidget>(window, "lstDate"); }
     QListWidget *lines() const { return control<QListWidget>(window, "lstActivityLog"); }
     void ok() const { press(window, "cmdOk"); }
     QPointer<QWidget> window;
 };
 
+// Receiver 1 has a reading alone before a "None"; receiver 2 is unbroken.
+const QByteArray kDay = "10:00:12 R1 8.5\r\n10:00:20 R2 9.1\r\n10:01:12 R1 None\r\n10:01:20 R2 9\r\n"
+                        "10:02:12 R1 8.4\r\n10:02:20 R2 8.9\r\n10:03:12 R1 8.3\r\n";
+
+const QDateTime kChartDay(QDate(2007, 3, 27), QTime(12, 0));
+
+// The points of the series named: "HH:MM:SS=dB" on a day, "MM/dd=dB" on the month to 03/26/07.
+QStringList points(frmEbNoChart *w, const QString &name)
+{
+    QList<QPointF> all;
+    for (QAbstractSeries *series : w->chart()->series()) {
+        auto *area = qobject_cast<QAreaSeries *>(series);
+        if (series->name() == name)
+            all += area ? area->upperSeries()->points() : static_cast<QXYSeries *>(series)->points();
+    }
+    std::stable_sort(all.begin(), all.end(), [](const QPointF &a, const QPointF &b) { return a.x() < b.x(); });
+    const bool month = w->windowTitle().contains(QLatin1String("Month"));
+    QStringList texts;
+    for (const QPointF &p : all) {
+        texts.append((month ? QDate(2007, 2, 24).addDays(int(p.x())).toString(QStringLiteral("MM/dd"))
+                            : QTime(0, 0).addSecs(qRound(p.x() * 3600)).toString(QStringLiteral("HH:mm:ss")))
+                     + QLatin1Char('=') + QString::number(p.y()));
+    }
+    return texts;
+}
+
+// Clicks where the chart draws a value.
+void clickAt(frmEbNoChart *w, const QPointF &value)
+{
+    auto *view = w->findChild<QChartView *>(QStringLiteral("chtEbNo"));
+    const QPointF inChart = w->chart()->mapToPosition(value, w->chart()->series().first());
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->mapFromScene(w->chart()->mapToScene(inChart)));
+}
+
 } // namespace
 
+// The activity, Eb/No and MPEG log viewers and the Eb/No chart.
 class tst_LogViewers : public QObject
 {
     Q_OBJECT
@@ -44,9 +93,8 @@ private Q_SLOTS:
     void noLogsMakesOkDoNothing_data()
     {
         QTest::addColumn<QString>("kind");
-        QTest::addColumn<QString>("title");
-        QTest::newRow("activity") << "AL" << "Load Activity Log";
-        QTest::newRow("MPEG") << "MP" << "MPEG Logs";
+        QTest::newRow("activity") << "AL";
+        QTest::newRow("MPEG") << "MP";
     }
 
     void noLogsMakesOkDoNothing()
@@ -58,7 +106,6 @@ private Q_SLOTS:
         l.ok();
         QVERIFY(l.lines()->isHidden());
         QVERIFY(l.days()->isVisible());
-        QTEST(l.window->windowTitle(), "title");
         if (kind == QLatin1String("AL"))
             QVERIFY(!control<QAction>(l.window, "mnuPrint")->isEnabled());
         press(l.window, "cmdClose");
@@ -74,105 +121,42 @@ private Q_SLOTS:
         l.open(QStringLiteral("AL"));
         QCOMPARE(items(l.days()), (QStringList{"12/05/27", "12/04/27"}));
         QCOMPARE(l.days()->currentRow(), 0);
-        QVERIFY(control<QRadioButton>(l.window, "Option1")->isChecked());
         l.days()->setCurrentRow(1);
         l.ok();
         QCOMPARE(items(l.lines()), (QStringList{"09:00:00  Remote Start 1 On", "", "09:00:01  Remote Start 1 Off"}));
         QCOMPARE(l.window->windowTitle(), QStringLiteral("Activity Log for 12/04/27"));
-        for (const char *hidden : {"lstDate", "Option1", "Option2"})
-            QVERIFY2(control(l.window, hidden)->isHidden(), hidden);
+        QVERIFY(l.days()->isHidden() && control(l.window, "Option2")->isHidden());
         QVERIFY(control<QAction>(l.window, "mnuPrint")->isEnabled());
         l.ok();
         QVERIFY(l.lines()->isHidden());
-        QCOMPARE(l.lines()->count(), 0);
         QVERIFY(l.days()->isVisible() && control(l.window, "Option2")->isVisible());
         QCOMPARE(l.days()->currentItem()->text(), QStringLiteral("12/04/27"));
         QCOMPARE(l.window->windowTitle(), QStringLiteral("Select Activity Log"));
     }
 
-    void byEventMovesTheTimeToTheEnd_data()
-    {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<QByteArray>("contents");
-        QTest::addColumn<QStringList>("shown");
-        QTest::addColumn<QString>("title");
-        QTest::newRow("activity lines sorted by their text")
-            << "AL" << QByteArray("09:00:00  Remote Start 1 On\r\n10:00:00  Alarm\r\n")
-            << QStringList{" Alarm 10:00:00", " Remote Start 1 On 09:00:00"} << "Activity Log for 12/05/27";
-        QTest::newRow("Eb/No values sorted as text, 12.5 before 9.8")
-            << "EB" << QByteArray("10:00:00  9.8\r\n11:00:00  12.5\r\n") << QStringList{" 12.5 11:00:00", " 9.8 10:00:00"}
-            << "EbNo Log for 12/05/27";
-    }
-
+    // By Event is the log viewer's own order (for Eb/No, the value first).
     void byEventMovesTheTimeToTheEnd()
     {
-        QFETCH(QString, kind);
-        QFETCH(QByteArray, contents);
-        Logs l({{kind + QStringLiteral("271205.log"), contents}});
-        l.open(kind);
+        Logs l({{QStringLiteral("EB271205.log"), "10:00:00  9.8\r\n11:00:00  12.5\r\n"}});
+        l.open(QStringLiteral("EB"));
         click(control<QRadioButton>(l.window, "Option2"));
         l.ok();
-        QTEST(items(l.lines()), "shown");
-        QTEST(l.window->windowTitle(), "title");
+        QCOMPARE(items(l.lines()), (QStringList{" 12.5 11:00:00", " 9.8 10:00:00"}));
+        QCOMPARE(l.window->windowTitle(), QStringLiteral("EbNo Log for 12/05/27"));
     }
 
-    void doubleClickOnADayLoadsIt()
+    // A double-click loads the day, of the kind the viewer was opened with.
+    void doubleClickLoadsADayOfTheViewersKind()
     {
-        Logs l({{QStringLiteral("AL271204.log"), "10:00:00  older\r\n"}, {QStringLiteral("AL271205.log"), "10:00:00  newer\r\n"}});
+        Logs l({{QStringLiteral("AL271204.log"), "10:00:00  older\r\n"},
+                {QStringLiteral("AL271205.log"), "10:00:00  newer\r\n"},
+                {QStringLiteral("EB271204.log"), "10:00:00  9.5\r\n"}});
         l.open(QStringLiteral("AL"));
+        l.station.LogKind = QStringLiteral("EB");
         const QPoint at = l.days()->visualItemRect(l.days()->item(1)).center();
         QTest::mouseClick(l.days()->viewport(), Qt::LeftButton, {}, at);
         QTest::mouseDClick(l.days()->viewport(), Qt::LeftButton, {}, at);
         QCOMPARE(items(l.lines()), QStringList{"10:00:00  older"});
-    }
-
-    void viewerKeepsTheKindItWasOpenedWith()
-    {
-        Logs l({{QStringLiteral("AL271205.log"), "10:00:00  Alarm\r\n"}, {QStringLiteral("EB271205.log"), "10:00:00  9.5\r\n"}});
-        l.open(QStringLiteral("AL"));
-        l.station.LogKind = QStringLiteral("EB");
-        l.ok();
-        QCOMPARE(items(l.lines()), QStringList{"10:00:00  Alarm"});
-    }
-
-    void missingLogFolderIsReported()
-    {
-        Logs l;
-        QVERIFY(QDir(l.home.file(QStringLiteral("logs"))).removeRecursively());
-        l.open(QStringLiteral("AL"));
-        QCOMPARE(l.home.errors.size(), 1);
-        QVERIFY(l.home.errors.at(0).startsWith(QStringLiteral("2  ")));
-        QCOMPARE(l.days()->count(), 0);
-        l.ok();
-        QVERIFY(l.lines()->isHidden());
-        QCOMPARE(l.home.errors.size(), 1);
-    }
-
-    // Back at the days, Print prints the day shown last: its header, no lines.
-    void printFromTheDayListPrintsTheLastDaysHeader()
-    {
-        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
-            QSKIP("pdftotext (poppler-utils) is not installed");
-        Logs l({{QStringLiteral("EB271204.log"), "10:00:00  9.5\r\n"}, {QStringLiteral("EB271205.log"), "10:00:00  8.5\r\n"}});
-        const QString folder = l.home.file(QStringLiteral("printed"));
-        QVERIFY(QDir().mkpath(folder));
-        qputenv("KESTRELPOINT_PRINT_PDF", folder.toLocal8Bit());
-        l.open(QStringLiteral("EB"));
-        l.days()->setCurrentRow(1);
-        l.ok();
-        l.ok();
-        control<QAction>(l.window, "mnuPrint")->trigger();
-        qunsetenv("KESTRELPOINT_PRINT_PDF");
-        QVERIFY(l.home.errors.isEmpty());
-        const QStringList pdfs = QDir(folder).entryList({QStringLiteral("*.pdf")}, QDir::Files);
-        QCOMPARE(pdfs.size(), 1);
-        QProcess tool;
-        tool.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), QDir(folder).filePath(pdfs.at(0)), QStringLiteral("-")});
-        QVERIFY(tool.waitForFinished(30000));
-        const QString text = QString::fromUtf8(tool.readAllStandardOutput());
-        QVERIFY2(text.contains(QLatin1String("Kestrelpoint EbNo Log")) && text.contains(QLatin1String("12/04/27")),
-                 qPrintable(text));
-        QVERIFY(!text.contains(QLatin1String("9.5")));
     }
 
     void mpegViewerShowsTheFileInOrder()
@@ -181,13 +165,76 @@ private Q_SLOTS:
                 {QStringLiteral("MP271203.log"), "08:00:15\r\n\r\n"},
                 {QStringLiteral("AL271206.log"), "10:00:00  Alarm\r\n"}});
         l.open(QStringLiteral("MP"));
-        QCOMPARE(items(l.days()), (QStringList{"12/05/27", "12/03/27"}));
         l.ok();
         QCOMPARE(items(l.lines()), (QStringList{"14:00:15", "MPEG lock", "PID 0x21", ">"}));
         QCOMPARE(l.window->windowTitle(), QStringLiteral("12/05/27 MPEG Log"));
         l.ok();
         QVERIFY(l.lines()->isHidden() && l.days()->isVisible());
         QCOMPARE(l.window->windowTitle(), QStringLiteral("12/05/27 MPEG Log"));
+    }
+
+    void dayChartFromTheViewer()
+    {
+        Logs f({{QStringLiteral("EB070326.log"), kDay}}, kChartDay);
+        frmEbNoChart *w = f.openChart();
+        QVERIFY(w);
+        QCOMPARE(w->windowTitle(), QStringLiteral("EbNo Chart for 03/26/07"));
+        QCOMPARE(points(w, QStringLiteral("R1")), (QStringList{"10:00:12=8.5", "10:02:12=8.4", "10:03:12=8.3"}));
+        QCOMPARE(points(w, QStringLiteral("R1 better")), (QStringList{"10:00:12=0", "10:00:12=0.035", "10:00:20=0.035",
+                                                                      "10:00:20=0"}));
+        QCOMPARE(w->chart()->axes(Qt::Vertical).first()->titleText(), QStringLiteral("Eb/No (dB)"));
+
+        // A pixel is about a minute and a half: the reading alone is the one to point at.
+        clickAt(w, {(10 * 3600 + 12) / 3600.0, 8.5});
+        QCOMPARE(w->findChild<QLabel *>(QStringLiteral("lblPoint"))->text(), QStringLiteral("R1 at 10:00:12: 8.5 dB"));
+        QVERIFY(f.home.errors.isEmpty());
+    }
+
+    void chartOnlyForEbNo()
+    {
+        Logs f({{QStringLiteral("EB070326.log"), kDay}}, kChartDay);
+        QVERIFY(!f.openChart(QStringLiteral("AL")));
+        QVERIFY(control(f.window, "cmdChart")->isHidden());
+    }
+
+    void monthThenADay()
+    {
+        Logs f({{QStringLiteral("EB070223.log"), "10:00:12 R1 5\r\n"},
+                {QStringLiteral("EB070224.log"), "10:00:12 R1 7\r\n"},
+                {QStringLiteral("EB070320.log"), "10:00:12 R1 6\r\n10:01:12 R1 9\r\n"},
+                {QStringLiteral("EB070326.log"), kDay}},
+               kChartDay);
+        frmEbNoChart *w = f.openChart();
+        QVERIFY(w);
+        QTest::mouseClick(w->findChild<QRadioButton *>(QStringLiteral("optMonth")), Qt::LeftButton);
+        QCOMPARE(w->windowTitle(), QStringLiteral("EbNo Month to 03/26/07"));
+        QCOMPARE(points(w, QStringLiteral("R1 mean")), (QStringList{"02/24=7", "03/20=7.5", "03/26=8.4"}));
+
+        clickAt(w, {24.5, 7.5});
+        QTRY_COMPARE(w->windowTitle(), QStringLiteral("EbNo Chart for 03/20/07"));
+        QVERIFY(w->findChild<QRadioButton *>(QStringLiteral("optDay"))->isChecked());
+        QCOMPARE(points(w, QStringLiteral("R1")), (QStringList{"10:00:12=6", "10:01:12=9"}));
+    }
+
+    void printDrawsTheChart()
+    {
+        Logs f({{QStringLiteral("EB070326.log"), kDay}}, kChartDay);
+        const QString folder = f.home.file(QStringLiteral("logs"));
+        qputenv("KESTRELPOINT_PRINT_PDF", folder.toLocal8Bit());
+        frmEbNoChart *w = f.openChart();
+        QVERIFY(w);
+        QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("cmdPrint")), Qt::LeftButton);
+        qunsetenv("KESTRELPOINT_PRINT_PDF");
+        const QStringList pdfs = QDir(folder).entryList({QStringLiteral("*.pdf")});
+        QCOMPARE(pdfs.size(), 1);
+        if (!QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) {
+            QProcess tool;
+            tool.start(QStringLiteral("pdftotext"), {QDir(folder).filePath(pdfs.at(0)), QStringLiteral("-")});
+            QVERIFY(tool.waitForFinished(30000));
+            const QString text = QString::fromUtf8(tool.readAllStandardOutput());
+            QVERIFY2(text.contains(QLatin1String("Eb/No on 03/26/07")) && text.contains(QLatin1String("Time of day")),
+                     qPrintable(text));
+        }
     }
 };
 

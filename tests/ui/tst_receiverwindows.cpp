@@ -63,14 +63,11 @@ private Q_SLOTS:
         QTest::addColumn<bool>("relayWindow");
         QTest::addColumn<int>("port");
         QTest::newRow("carrier") << "RT C" << 0 << false << false << 3;
-        QTest::newRow("MPEG") << "R M" << 0 << false << false << 3;
         QTest::newRow("relays") << "R R" << 0 << false << true << 3;
-        QTest::newRow("extended relays") << "R ER" << 0 << false << true << 3;
-        QTest::newRow("receiver serial port") << "R SP" << 0 << false << false << 3;
-        QTest::newRow("receiver settings") << "R S" << 0 << false << false << 3;
         QTest::newRow("two receivers: receiver one") << "RT C" << 1 << false << false << 3;
         QTest::newRow("two receivers: relays of receiver two") << "R R" << 1 << true << true << 2;
         QTest::newRow("two receivers: settings of receiver two") << "R S" << 1 << true << false << 2;
+        QTest::newRow("two receivers: Receiver Select closed by its frame") << "R M" << 1 << true << false << 0;
     }
 
     void entryOpensItsWindowOnTheChosenReceiver()
@@ -95,8 +92,14 @@ private Q_SLOTS:
             QCOMPARE(r.station.ActivePort, 4);
             if (receiverTwo)
                 press(select, "Option2");
+            if (port == 0) {
+                QVERIFY(select->close());
+                QVERIFY(!frmComPort::instance() && !frmDisplayReceiver::instance() && !frmRelay::instance());
+                QVERIFY(r.sent().isEmpty());
+                QCOMPARE(r.station.ActivePort, 4);
+                return;
+            }
             press(select, "cmdClose");
-            QVERIFY(!frmComPort::instance());
         }
         QVERIFY(!frmComPort::instance());
         QCOMPARE(r.station.ActivePort, port);
@@ -109,55 +112,31 @@ private Q_SLOTS:
         QCOMPARE(r.receivers.openNow, 0);
     }
 
-    void receiverSelectClosedByItsFrameOpensNothing()
-    {
-        Receivers r(1);
-        r.station.ActivePort = 4;
-        openReceiverStatus(r.station, QStringLiteral("R M"), nullptr);
-        frmComPort *select = frmComPort::instance();
-        press(select, "Option2");
-        QVERIFY(select->close());
-        QVERIFY(!frmComPort::instance() && !frmDisplayReceiver::instance() && !frmRelay::instance());
-        QVERIFY(r.sent().isEmpty());
-        QCOMPARE(r.station.ActivePort, 4);
-    }
-
-    // Open, it comes forward with its choice, and opens the entry chosen last.
-    void receiverSelectOpenComesForwardWithItsChoice()
-    {
-        Receivers r(1);
-        openReceiverStatus(r.station, QStringLiteral("R R"), nullptr);
-        frmComPort *select = frmComPort::instance();
-        press(select, "Option2");
-        openReceiverStatus(r.station, QStringLiteral("R S"), nullptr);
-        QCOMPARE(frmComPort::instance(), select);
-        QVERIFY(control<QRadioButton>(select, "Option2")->isChecked());
-        press(select, "cmdClose");
-        QVERIFY(frmDisplayReceiver::instance() && !frmRelay::instance());
-        QCOMPARE(r.sent(), QList<QByteArray>{"R S\r"});
-        QCOMPARE(r.ports(), QList<int>{2});
-    }
-
     void statusWindowOpenWhenAnEntryIsChosen_data()
     {
+        QTest::addColumn<QString>("open");
         QTest::addColumn<QString>("query");
         QTest::addColumn<bool>("closesIt");
         QTest::addColumn<QList<QByteArray>>("sent");
-        QTest::newRow("carrier closes it and asks afresh") << "RT C" << true << QList<QByteArray>{"RT C\r"};
-        QTest::newRow("extended relays closes it") << "R ER" << true << QList<QByteArray>{"R ER\r"};
-        QTest::newRow("relays leaves it") << "R R" << false << QList<QByteArray>{"R R\r"};
-        QTest::newRow("MPEG brings it forward") << "R M" << false << QList<QByteArray>{};
-        QTest::newRow("serial port brings it forward") << "R SP" << false << QList<QByteArray>{};
-        QTest::newRow("settings brings it forward") << "R S" << false << QList<QByteArray>{};
+        QTest::newRow("carrier closes it and asks afresh") << "R M" << "RT C" << true << QList<QByteArray>{"RT C\r"};
+        QTest::newRow("extended relays closes it") << "R M" << "R ER" << true << QList<QByteArray>{"R ER\r"};
+        QTest::newRow("relays leaves it") << "R M" << "R R" << false << QList<QByteArray>{"R R\r"};
+        QTest::newRow("MPEG brings it forward") << "R M" << "R M" << false << QList<QByteArray>{};
+        QTest::newRow("serial port brings it forward") << "R M" << "R SP" << false << QList<QByteArray>{};
+        QTest::newRow("settings brings it forward") << "R M" << "R S" << false << QList<QByteArray>{};
+        QTest::newRow("extended relays brings the relay window forward as it is")
+            << "R R" << "R ER" << false << QList<QByteArray>{};
     }
 
     void statusWindowOpenWhenAnEntryIsChosen()
     {
+        QFETCH(QString, open);
         QFETCH(QString, query);
         QFETCH(bool, closesIt);
         Receivers r;
-        openReceiverStatus(r.station, QStringLiteral("R M"), nullptr);
-        QPointer<frmDisplayReceiver> status = frmDisplayReceiver::instance();
+        openReceiverStatus(r.station, open, nullptr);
+        QWidget *relays = frmRelay::instance();
+        QPointer<QWidget> status = relays ? relays : static_cast<QWidget *>(frmDisplayReceiver::instance());
         const QString shown = shownText(status);
         r.receivers.sent.clear();
         openReceiverStatus(r.station, query, nullptr);
@@ -193,7 +172,6 @@ private Q_SLOTS:
         QTest::addColumn<int>("index");
         QTest::addColumn<QByteArray>("command");
         QTest::newRow("relay 1 open") << "R R" << 4 << 0 << QByteArray("RE O 1\r");
-        QTest::newRow("relay 2 close") << "R R" << 4 << 3 << QByteArray("RE C 2\r");
         QTest::newRow("button 26 opens extended relay 14") << "R ER" << 28 << 26 << QByteArray("ER D 14\r");
     }
 
@@ -217,51 +195,20 @@ private Q_SLOTS:
         QCOMPARE(r.sent(), (QList<QByteArray>{command, query.toLatin1() + '\r'}));
         QCOMPARE(r.ports(), (QList<int>{2, 2}));
         QCOMPARE(r.receivers.openNow, 0);
-        QVERIFY(r.home.errors.isEmpty());
     }
 
-    // Extended Relays while the relay window is open brings it forward as it is.
-    void extendedRelaysWhileRelaysAreOpenKeepsTheLayout()
-    {
-        Receivers r;
-        openReceiverStatus(r.station, QStringLiteral("R R"), nullptr);
-        frmRelay *window = frmRelay::instance();
-        r.receivers.sent.clear();
-        openReceiverStatus(r.station, QStringLiteral("R ER"), nullptr);
-        QCOMPARE(frmRelay::instance(), window);
-        QVERIFY(r.sent().isEmpty());
-        QVERIFY(control(window, "cmdR", 4)->isHidden());
-        press(window, "cmdR", 0);
-        QCOMPARE(r.sent(), (QList<QByteArray>{"RE O 1\r", "R R\r"}));
-    }
-
-    void portThatCannotBeOpenedIsShownAndTheWindowStays_data()
-    {
-        QTest::addColumn<QString>("query");
-        QTest::addColumn<int>("baudChoice");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("relays, missing port") << "R ER" << 1 << "1 No such file or directory";
-        QTest::newRow("status, missing port") << "R SP" << 1 << "1 No such file or directory";
-        QTest::newRow("status, no baud rate chosen") << "R SP" << 0 << "380 Invalid property value";
-    }
-
+    // The relay window stays open, empty; each button tells again.
     void portThatCannotBeOpenedIsShownAndTheWindowStays()
     {
-        QFETCH(QString, query);
-        QFETCH(int, baudChoice);
-        QFETCH(QString, message);
         Receivers r;
         r.receivers.refusedPorts = {1};
-        r.station.settings.BaudChoice = baudChoice;
-        openReceiverStatus(r.station, query, nullptr);
-        QWidget *window = frmRelay::instance() ? static_cast<QWidget *>(frmRelay::instance()) : frmDisplayReceiver::instance();
+        openReceiverStatus(r.station, QStringLiteral("R ER"), nullptr);
+        frmRelay *window = frmRelay::instance();
         QVERIFY(window && window->isVisible());
+        const QString message = QStringLiteral("1 No such file or directory");
         QCOMPARE(r.home.errors, QStringList{message});
         QCOMPARE(shownText(window), QString());
-        if (frmRelay::instance())
-            press(window, "cmdR", 4);
-        else
-            press(window, "cmdDisplayReceiverRefresh");
+        press(window, "cmdR", 4);
         QCOMPARE(r.home.errors, (QStringList{message, message}));
         QVERIFY(r.sent().isEmpty());
         QCOMPARE(r.receivers.openNow, 0);
@@ -274,14 +221,17 @@ private Q_SLOTS:
         QTest::addColumn<QList<int>>("rows"); // port, route, code, attenuation
         QTest::addColumn<QList<QByteArray>>("lines");
         QTest::addColumn<int>("port");
-        QTest::newRow("audio port 1 then relays 11 and 14")
-            << "0" << 0 << QList<int>{0, 0, 0, 0} << QList<QByteArray>{"SETAUDIO 1 1 SPA 0  \r", "ER D 11\r", "ER D 14\r"} << 1;
+        QTest::addColumn<bool>("sourceCodes");
+        QTest::newRow("without Source.dat: told, and still switches")
+            << "0" << 0 << QList<int>{0, 0, 0, 0}
+            << QList<QByteArray>{"SETAUDIO 1 1     0  \r", "ER D 11\r", "ER D 14\r"} << 1 << false;
         QTest::newRow("audio port 2, stereo, ENG, 7")
-            << "0" << 0 << QList<int>{1, 2, 1, 7} << QList<QByteArray>{"SETAUDIO 2 S ENG 7  \r", "ER D 4\r", "ER D 7\r"} << 1;
+            << "0" << 0 << QList<int>{1, 2, 1, 7} << QList<QByteArray>{"SETAUDIO 2 S ENG 7  \r", "ER D 4\r", "ER D 7\r"}
+            << 1 << true;
         QTest::newRow("model 500: its own command, no relays")
-            << "1" << 0 << QList<int>{1, 2, 1, 7} << QList<QByteArray>{"SETAUDIO S ENG 7  \r"} << 1;
+            << "1" << 0 << QList<int>{1, 2, 1, 7} << QList<QByteArray>{"SETAUDIO S ENG 7  \r"} << 1 << true;
         QTest::newRow("receiver two chosen") << "0" << 1 << QList<int>{4, 0, 0, 0}
-                                             << QList<QByteArray>{"SETAUDIO 5 1 SPA 0  \r"} << 2;
+                                             << QList<QByteArray>{"SETAUDIO 5 1 SPA 0  \r"} << 2 << true;
     }
 
     void setSwitchesTheChosenReceiver()
@@ -290,9 +240,13 @@ private Q_SLOTS:
         QFETCH(int, twoReceivers);
         QFETCH(QList<int>, rows);
         QFETCH(int, port);
+        QFETCH(bool, sourceCodes);
         Receivers r(twoReceivers);
         r.station.settings.ReceiverModel = model;
+        if (!sourceCodes)
+            QVERIFY(QFile::remove(r.home.file(QStringLiteral("Source.dat"))));
         frmSetReceiver *w = r.openSet();
+        QCOMPARE(r.home.errors, sourceCodes ? QStringList{} : QStringList{missingSourceCodesMessage()});
         QCOMPARE(control(w, "lstPort")->isVisible(), model == QLatin1String("0"));
         QCOMPARE(control(w, "Option2")->isVisible(), twoReceivers == 1);
         const char *lists[] = {"lstPort", "lstRoute", "lstLang", "lstAtt"};
@@ -322,32 +276,6 @@ private Q_SLOTS:
         QCOMPARE(r.station.CommandText, QStringLiteral("R M"));
         QVERIFY(frmDisplayReceiver::instance());
         QCOMPARE(shownText(frmDisplayReceiver::instance()), QString::fromLatin1(Receivers::answer("R M", 3)));
-    }
-
-    void setReceiverWithoutSourceCodesStillSwitches()
-    {
-        Receivers r;
-        QVERIFY(QFile::remove(r.home.file(QStringLiteral("Source.dat"))));
-        frmSetReceiver *w = r.openSet();
-        QCOMPARE(r.home.errors, QStringList{missingSourceCodesMessage()});
-        QVERIFY(missingSourceCodesMessage().contains(r.home.path()));
-        QVERIFY(w->isVisible());
-        QCOMPARE(control<QListWidget>(w, "lstLang")->count(), 0);
-        control<QCheckBox>(w, "Check1")->setChecked(false);
-        press(w, "cmdSet");
-        QCOMPARE(r.sent().value(0), QByteArray("SETAUDIO 1 1     0  \r"));
-    }
-
-    void everySendReportsItsOwnFailure()
-    {
-        Receivers r;
-        r.receivers.refusedPorts = {1};
-        press(r.openSet(), "cmdSet");
-        const QString notSent = QStringLiteral("1 No such file or directory Command not sent.");
-        QCOMPARE(r.home.errors, (QStringList{notSent, notSent, notSent, QStringLiteral("1 No such file or directory")}));
-        QVERIFY(r.sent().isEmpty());
-        QCOMPARE(r.receivers.openNow, 0);
-        QVERIFY(frmSetReceiver::instance() && frmDisplayReceiver::instance());
     }
 };
 

@@ -19,20 +19,6 @@ struct WindowStation : TestStation
         while (!(windows = QApplication::topLevelWidgets()).isEmpty())
             delete windows.first();
     }
-    // Starts again from the files, as the program does.
-    void reload()
-    {
-        QString error;
-        if (!station.InitProgram(&error))
-            qFatal("start-up failed: %s", qPrintable(error));
-    }
-    void restart(const QByteArray &settingsFile, const QByteArray &timeResetFile = {})
-    {
-        station.settings = {};
-        home.write(QStringLiteral("Kestrelpoint.ini"), settingsFile);
-        home.write(QStringLiteral("TimeReset.ini"), timeResetFile);
-        reload();
-    }
     // The source codes file, one code a line and an empty line at its end.
     void writeSourceCodes(const QByteArray &codes) { home.write(QStringLiteral("Source.dat"), codes); }
 };
