@@ -249,4 +249,13 @@ FAULTS = {
                          "the System Info message is reworded"),
     "win-1252-refuse": ("filetextvalidator.cpp", "return Codec::canEncode(input) ? Acceptable : Invalid;", "return Acceptable;",
                         "the name box takes characters the files cannot hold"),
+    # What only the real program shows: the supervisor, stop signals, the real serial port
+    "notify-never-ready": ("servicenotify.cpp", "sd_notify(0, \"READY=1\");", "sd_notify(0, \"WATCHDOG=1\");",
+                           "systemd is never told that start-up is over"),
+    "watchdog-too-rare": ("servicenotify.cpp", "qint64(usec) * 1000 / 4", "qint64(usec) * 1000 * 2",
+                          "the watchdog pings come less often than the watchdog time"),
+    "hup-ignored": ("stopsignals.cpp", "{SIGTERM, SIGHUP, SIGINT}", "{SIGTERM, SIGINT}",
+                    "a hang-up kills the program without its end record"),
+    "serial-wrong-device": ("serialchannel.cpp", "m_port.setPortName(serialPortPath(portNumber));",
+                            "m_port.setPortName(serialPortPath(portNumber + 1));", "port n opens the next port's device"),
 }
