@@ -4,6 +4,7 @@
 #include "platform/filewrite.h"
 #include "platform/paths.h"
 #include "platform/printer.h"
+#include "platform/serialchannel.h"
 
 #include <QProcess>
 #include <QStandardPaths>
@@ -63,6 +64,20 @@ private Q_SLOTS:
             QVERIFY(QFileInfo(path).isDir());
         else
             QCOMPARE(error, QStringLiteral("The folder %1 cannot be created: %2.").arg(path, reason));
+    }
+
+    // A port that cannot be opened names its device; the dialout hint is for
+    // a refusal by the system only, not for a device that is not there.
+    void serialPortThatIsNotThere()
+    {
+        TestHome home;
+        const QString device = home.file(QStringLiteral("no-such-tty"));
+        qputenv("KESTRELPOINT_COM2", QFile::encodeName(device));
+        const std::unique_ptr<SerialChannel> channel = makeSerialChannel();
+        QVERIFY(!channel->open(2, QStringLiteral("9600,N,8,1")));
+        qunsetenv("KESTRELPOINT_COM2");
+        QVERIFY2(channel->errorText().contains(device) && !channel->errorText().contains(QLatin1String("dialout")),
+                 qPrintable(channel->errorText()));
     }
 
     void appendKeepsWhatWasThere()
