@@ -5,7 +5,6 @@
 
 #include <QVarLengthArray>
 
-#include <cmath>
 #include <limits>
 
 std::optional<QByteArray> ebNoLogLine(const QTime &time, int twoReceivers, const QString &receiverTag,
@@ -111,9 +110,8 @@ std::optional<double> ebNoLeadingNumber(QStringView value)
 
 int EbNoNumber(QStringView value)
 {
+    // The grammar of a leading number admits no NaN; an infinity is held below.
     const double parsed = ebNoLeadingNumber(value).value_or(0.0);
-    if (std::isnan(parsed))
-        return 0;
     if (parsed >= double(std::numeric_limits<int>::max()))
         return std::numeric_limits<int>::max();
     if (parsed <= double(std::numeric_limits<int>::min()))

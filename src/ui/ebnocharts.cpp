@@ -38,14 +38,16 @@ void addSeries(QChart *chart, QAbstractSeries *series, QAbstractAxis *x, QAbstra
     }
 }
 
-void connectPoints(QXYSeries *series, int receiver, const EbNoCharts::PointHandler &onPoint)
+// A line, a scatter or a band: each tells where the pointer rests and where
+// it was clicked.
+template <typename Series>
+void connectPoints(Series *series, int receiver, const EbNoCharts::PointHandler &onPoint)
 {
-    QObject::connect(series, &QXYSeries::hovered, series, [=](const QPointF &point, bool state) {
+    QObject::connect(series, &Series::hovered, series, [=](const QPointF &point, bool state) {
         if (state)
             onPoint(receiver, point, false);
     });
-    QObject::connect(series, &QXYSeries::clicked, series,
-                     [=](const QPointF &point) { onPoint(receiver, point, true); });
+    QObject::connect(series, &Series::clicked, series, [=](const QPointF &point) { onPoint(receiver, point, true); });
 }
 
 QValueAxis *decibelAxis(std::optional<double> lowest, std::optional<double> highest)
@@ -235,12 +237,7 @@ QChart *EbNoCharts::monthChart(const EbNoMonth &month, const QString &title, con
             band->setBrush(faded(receiverColour(receiver), 70));
             band->setPen(QPen(faded(receiverColour(receiver), 140), 1));
             addSeries(chart, band, x, y, inLegend);
-            QObject::connect(band, &QAreaSeries::hovered, band, [=](const QPointF &point, bool state) {
-                if (state)
-                    onPoint(receiver, point, false);
-            });
-            QObject::connect(band, &QAreaSeries::clicked, band,
-                             [=](const QPointF &point) { onPoint(receiver, point, true); });
+            connectPoints(band, receiver, onPoint);
 
             mean->setName(name + QStringLiteral(" mean"));
             mean->setPen(QPen(receiverColour(receiver), 2));

@@ -20,6 +20,7 @@
 #include <QVBoxLayout>
 
 #include <cmath>
+#include <functional>
 
 namespace {
 
@@ -110,10 +111,7 @@ void frmEbNoChart::showDay(const QDate &day)
     const QString title = QStringLiteral("Eb/No on ") + dayText(day) + (none ? QStringLiteral(": no readings") : QString());
     // A click on a reading still reaches it; a drag elsewhere zooms.
     chtEbNo->setRubberBand(QChartView::RubberBands(QChartView::HorizontalRubberBand) | QChartView::ClickThroughRubberBand);
-    showChart(EbNoCharts::dayChart(m_dayData, title,
-                                   [this](int receiver, const QPointF &value, bool clicked) {
-                                       pointAt(receiver, value, clicked);
-                                   }));
+    showChart(EbNoCharts::dayChart(m_dayData, title, std::bind_front(&frmEbNoChart::pointAt, this)));
     lblPoint->setText(kPointHint);
     lblNote->setText(m_dayData.unreadLines == 0
                          ? QString()
@@ -133,10 +131,7 @@ void frmEbNoChart::showMonth(const QDate &last)
     const QString title = QStringLiteral("Eb/No from %1 to %2: each day's lowest, mean and highest reading")
                               .arg(dayText(m_monthData.first), dayText(last));
     chtEbNo->setRubberBand(QChartView::NoRubberBand);
-    showChart(EbNoCharts::monthChart(m_monthData, title,
-                                     [this](int receiver, const QPointF &value, bool clicked) {
-                                         pointAt(receiver, value, clicked);
-                                     }));
+    showChart(EbNoCharts::monthChart(m_monthData, title, std::bind_front(&frmEbNoChart::pointAt, this)));
     lblPoint->setText(kDayHint);
     lblNote->clear();
 }
