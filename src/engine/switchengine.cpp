@@ -83,6 +83,7 @@ SwitchEngine::SwitchEngine(Station &station, ReceiverLink &link, QObject *parent
         keepInStep();
         if (m_notify)
             m_notify->tickDone();
+        Q_EMIT ticked();
     });
     Timer1.setInterval(kSwitchTimerMs);
     Timer2.setInterval(kSwitchTimerMs);

@@ -61,6 +61,9 @@ Q_SIGNALS:
     void nextSwitchTextChanged(int receiver, const QString &text);
     void remoteStartShown(int receiver, bool shown);
     void portStatusChanged(const QString &text);
+    // The end of every clock tick (20 times a second): a listener that
+    // publishes the station's state keeps its own pace.
+    void ticked();
 
 private:
     struct ReceiverState
