@@ -7,8 +7,11 @@
 #include "platform/errorreport.h"
 #include "platform/servicenotify.h"
 #include "receiver/receiverlink.h"
+#include "schedule/schedulerecord.h"
 
 #include <QLocale>
+
+#include <algorithm>
 
 namespace {
 
@@ -22,19 +25,14 @@ constexpr int kLatestArming = 5;
 // late only this many seconds after it: the longest stand-still the program
 // makes itself (two conversations back to back) with room to spare.
 constexpr int kCatchUpSeconds = 10;
-// The time of day moving this much more (or less) than the time that passed
-// is a clock that was set, not timer jitter or a slewing clock.
+// The clock moving this much more (or less) than the time that passed is a
+// clock that was set, not timer jitter or a slewing clock.
 constexpr qint64 kClockStepMs = 2000;
-
-// What the engine did for one switch occurrence.
-enum Handled { kArmed = 1, kStarted = 2 };
-
-// One switch occurrence: its day, schedule and second.
-quint64 occurrenceKey(const NextSwitch &next)
-{
-    return (quint64(next.NextSwitchDate.toJulianDay()) << 40) | (quint64(next.NextRecord) << 17)
-        | quint64(next.NextSwitchSeconds);
-}
+// Switches this close are followed one by one, besides the next switch.
+constexpr int kFollowSeconds = 30;
+// Finished switches are remembered this long, so that a clock set back does
+// not switch them a second time.
+constexpr qint64 kRememberMs = 86400 * 1000;
 
 struct ArmingWindow
 {
@@ -66,6 +64,11 @@ bool inEbNoSlot(int rate, const QTime &time, int slotSecond)
     }
 }
 
+QString programName(const SwitchEntry &entry)
+{
+    return entry.sortText.mid(18).trimmed();
+}
+
 } // namespace
 
 SwitchEngine::SwitchEngine(Station &station, ReceiverLink &link, QObject *parent)
@@ -89,6 +92,7 @@ SwitchEngine::SwitchEngine(Station &station, ReceiverLink &link, QObject *parent
     Timer2.setInterval(kSwitchTimerMs);
     connect(&Timer1, &QTimer::timeout, this, [this] { switchCycle(1); });
     connect(&Timer2, &QTimer::timeout, this, [this] { switchCycle(2); });
+    connect(&m_station, &Station::switchListChanged, this, &SwitchEngine::listRebuilt);
 }
 
 void SwitchEngine::start()
@@ -111,41 +115,38 @@ void SwitchEngine::keepInStep()
         tmrClock.start(kTickMs);
 }
 
-// The time this part of the tick works with. A conversation inside the tick
-// lets time pass, so the receiver-2 half takes the time again.
+// The time this part of the work goes by. A conversation lets time pass, so
+// the receiver-2 half of a tick, a switch cycle and a list rebuilt from a
+// window take the time again.
 void SwitchEngine::takeTime()
 {
-    const QDateTime now = m_station.clock().now();
-    m_moment = now;
-    m_today = now.date();
-    m_now = now.time().msecsSinceStartOfDay() / 1000.0;
-    // Whole seconds: the countdown reaches 0 at the switch time itself, so
-    // the remote start goes on at that moment and the first send 13 s before.
-    m_whole = int(m_now);
+    const Clock &clock = m_station.clock();
+    m_moment = clock.now();
+    m_today = m_moment.date();
+    m_nowMs = m_moment.toMSecsSinceEpoch();
+    m_monoMs = clock.monotonicMs();
 }
 
-// How far the time of day moved beyond the time that passed since the last
-// tick. The local date and time are compared as written, so a daylight-saving
-// change counts as the step the operator sees on the clock.
+// How far the clock moved beyond the time that passed since the last tick.
+// Instants are compared, so a daylight-saving change is no step at all.
 void SwitchEngine::measureClockStep()
 {
-    const qint64 wall = m_today.toJulianDay() * 86400000 + m_moment.time().msecsSinceStartOfDay();
-    const qint64 monotonic = m_station.clock().monotonicMs();
-    m_clockStepMs = m_lastWallMs < 0 ? 0 : (wall - m_lastWallMs) - (monotonic - m_lastMonotonicMs);
-    m_lastWallMs = wall;
-    m_lastMonotonicMs = monotonic;
-    if (!clockStepped())
-        return;
-    // A held output keeps the length it was given in real time.
-    for (ReceiverState &s : m_receivers) {
-        if (s.RemoteStartOn)
-            s.RemoteStartOffAt += m_clockStepMs / 1000.0;
-    }
+    m_clockStepMs = m_lastWallMs < 0 ? 0 : (m_nowMs - m_lastWallMs) - (m_monoMs - m_lastMonotonicMs);
+    m_lastWallMs = m_nowMs;
+    m_lastMonotonicMs = m_monoMs;
 }
 
 bool SwitchEngine::clockStepped() const
 {
     return qAbs(m_clockStepMs) > kClockStepMs;
+}
+
+// Whole seconds from the second the clock is in to the switch's: 0 during
+// the switch's own second, so the remote start goes on at that moment and
+// the first send 13 s before.
+int SwitchEngine::secondsTo(const QDateTime &at) const
+{
+    return int(at.toSecsSinceEpoch() - m_nowMs / 1000);
 }
 
 void SwitchEngine::tick()
@@ -154,13 +155,17 @@ void SwitchEngine::tick()
     measureClockStep();
     m_tickBegan = m_moment;
     m_talked = false;
+    ++m_ticks;
     const QDateTime now = m_moment;
 
     if (m_station.settings.RemoteControlOn) {
         if (std::optional<QString> label = m_inputs.ReadPortInputs())
             Q_EMIT portStatusChanged(*label);
     }
+    // Both holds end on time, also that of a receiver 2 that has no further
+    // switch or is no longer in use.
     remoteStartOff(1);
+    remoteStartOff(2);
     // The texts change once a second; they are made and shown only then.
     const int second = now.time().msecsSinceStartOfDay() / 1000;
     if (second != m_clockShownSecond || now.date() != m_clockShownDate) {
@@ -170,151 +175,299 @@ void SwitchEngine::tick()
         Q_EMIT clockTextChanged(english.toString(now, QStringLiteral("dddd  MM/dd/yyyy  HH:mm:ss")));
     }
 
-    if (m_station.nextSwitch(1).NextRecord != 0)
-        countDown(1);
+    followSwitches(1);
     ebNoSlot(1);
 
     if (m_station.settings.TwoReceivers == 1) {
         // A reading of receiver 1 lets up to a second and a half pass.
         if (m_talked)
             takeTime();
-        Receiver2();
+        followSwitches(2);
+        ebNoSlot(2);
+    } else if (!m_receivers[1].followed.isEmpty()) {
+        // Receiver 2 was given up: its armed switch is cancelled.
+        listRebuilt(2);
+        m_receivers[1].followed.clear();
     }
 
-    if (roundHalfEven(m_now) == kPurgeSecond)
+    // Once a day, on the first tick of 10:00:15 (rounded to the second).
+    if (roundHalfEven(m_moment.time().msecsSinceStartOfDay() / 1000.0) == kPurgeSecond && m_purgedOn != m_today) {
+        m_purgedOn = m_today;
         PurgeOldLogs(m_today, m_station.settings.EbNoKeep, m_station.PurgeInterval);
+    }
 }
 
-void SwitchEngine::Receiver2()
+void SwitchEngine::followSwitches(int receiver)
 {
-    // The hold of remote start 2 ends on time even when receiver 2 has no
-    // further switch.
-    remoteStartOff(2);
-    if (m_station.nextSwitch(2).NextRecord != 0)
-        countDown(2);
-    ebNoSlot(2);
-}
-
-int SwitchEngine::secondsToSwitch(int receiver) const
-{
-    const NextSwitch &next = m_station.nextSwitch(receiver);
-    return next.NextSwitchSeconds - m_whole + 86400 * int(m_today.daysTo(next.NextSwitchDate));
-}
-
-quint64 SwitchEngine::nextOccurrence(int receiver) const
-{
-    return occurrenceKey(m_station.nextSwitch(receiver));
-}
-
-bool SwitchEngine::sameSwitchAsLastTick(int receiver) const
-{
-    return m_receivers[index(receiver)].seen == nextOccurrence(receiver);
-}
-
-void SwitchEngine::remember(int receiver, int secondsToSwitch)
-{
-    ReceiverState &s = m_receivers[index(receiver)];
-    s.seen = nextOccurrence(receiver);
-    s.seenCountdown = secondsToSwitch;
-}
-
-void SwitchEngine::countDown(int receiver)
-{
-    const auto show = [&](int seconds) {
-        ReceiverState &s = m_receivers[index(receiver)];
-        const NextSwitch &next = m_station.nextSwitch(receiver);
-        if (seconds == s.shownCountdown && next.NextSwitchName == s.shownName)
-            return;
-        s.shownCountdown = seconds;
-        s.shownName = next.NextSwitchName;
-        Q_EMIT nextSwitchTextChanged(receiver, QStringLiteral("Next to Switch:  ") + next.NextSwitchName
-                                                   + QStringLiteral("  ") + FormatCountdown(seconds));
-    };
-    int seconds = secondsToSwitch(receiver);
-    show(seconds);
-    if (seconds < 0) {
-        // Still ahead at the last tick: its moment passed in between.
-        if (sameSwitchAsLastTick(receiver) && m_receivers[index(receiver)].seenCountdown >= 1)
-            passedBetweenTicks(receiver, -seconds);
+    if (clockStepped()) {
+        // The clock shows another moment: the lists are built again from it,
+        // and an armed switch no longer ahead within its window is not sent.
         m_station.buildSwitchList(receiver);
-        // Only the last day's occurrences can come round again.
-        QHash<quint64, int> &handled = m_receivers[index(receiver)].handled;
-        const quint64 yesterday = quint64(m_today.addDays(-1).toJulianDay()) << 40;
-        handled.removeIf([yesterday](const auto &entry) { return entry.key() < yesterday; });
-        if (m_station.nextSwitch(receiver).NextRecord == 0)
-            return;
-        seconds = secondsToSwitch(receiver);
-        show(seconds);
+        keepCycleInWindow(receiver, true);
     }
-    if (seconds < 1 && m_station.settings.RemoteControlOn)
-        remoteStartOn(receiver);
-    armSwitchTimer(receiver, seconds);
-    remember(receiver, seconds);
-}
-
-// A switch whose moment came between two ticks. When the program stood still
-// across it, its remote start is given late, if only a few seconds late. When
-// the time of day was moved forward across it, or the program stood still far
-// longer, nothing is given now, and a switch that did not get all it asked
-// for (its command, its remote start) is named in the activity log, so the
-// station's record says why it did not switch.
-void SwitchEngine::passedBetweenTicks(int receiver, int secondsLate)
-{
-    const bool remoteStarts = m_station.settings.RemoteControlOn;
-    if (!clockStepped() && secondsLate <= kCatchUpSeconds) {
-        if (remoteStarts)
-            remoteStartOn(receiver);
-        return;
-    }
-    const NextSwitch &next = m_station.nextSwitch(receiver);
-    const int handled = m_receivers[index(receiver)].handled.value(occurrenceKey(next));
-    bool startMissed = false;
-    if (remoteStarts && !(handled & kStarted)) {
-        const std::optional<QString> text = m_station.store().ReadScheduleRecord(next.NextRecord);
-        const ScheduleRecord r = ParseScheduleRecord(text.value_or(QString()));
-        startMissed = r.inUse() && (r.RemoteStart == 2 || r.RemoteStart == 3);
-    }
-    if ((handled & kArmed) && !startMissed)
-        return;
-    m_station.WriteActivityLog(QStringLiteral("Skipped ") + next.NextSwitchName + QLatin1Char(' ')
-                               + QTime::fromMSecsSinceStartOfDay(next.NextSwitchSeconds * 1000)
-                                     .toString(QStringLiteral("HH:mm:ss")));
-}
-
-void SwitchEngine::remoteStartOn(int receiver)
-{
     ReceiverState &s = m_receivers[index(receiver)];
-    const NextSwitch &next = m_station.nextSwitch(receiver);
-    int &handled = s.handled[occurrenceKey(next)];
-    // One start per switch occurrence, also when the time of day comes round
-    // to it again.
-    if (s.RemoteStartOn || (handled & kStarted))
+    const QList<SwitchEntry> &list = m_station.switchList(receiver);
+    // The next switch however far, and every switch that comes near.
+    bool nextFollowed = false;
+    for (const SwitchEntry &entry : list) {
+        if (nextFollowed && secondsTo(entry.at) > kFollowSeconds)
+            break;
+        follow(receiver, entry);
+        nextFollowed = nextFollowed || !find(receiver, entry.record, entry.at)->done;
+    }
+    // The moments that have come, in order.
+    for (Occurrence &o : s.followed) {
+        if (!o.done && secondsTo(o.at) <= 0)
+            carryOut(receiver, o);
+    }
+    // Switches whose moment has come move on to next week.
+    if (!list.isEmpty() && secondsTo(list.first().at) <= 0)
+        m_station.buildSwitchList(receiver);
+    arm(receiver);
+    const qint64 forgetBefore = m_nowMs - kRememberMs;
+    s.followed.removeIf([&](const Occurrence &o) { return o.done && o.at.toMSecsSinceEpoch() < forgetBefore; });
+    for (Occurrence &o : s.followed)
+        o.lastCountdown = secondsTo(o.at);
+    showCountdown(receiver);
+}
+
+void SwitchEngine::follow(int receiver, const SwitchEntry &entry)
+{
+    if (Occurrence *o = find(receiver, entry.record, entry.at)) {
+        o->name = programName(entry);
         return;
-    handled |= kStarted;
-    const std::optional<QString> text = m_station.store().ReadScheduleRecord(next.NextRecord);
-    if (!text)
-        return;
-    const ScheduleRecord r = ParseScheduleRecord(*text);
+    }
+    Occurrence o;
+    o.record = entry.record;
+    o.at = entry.at;
+    o.occurs = entry.occurs;
+    o.name = programName(entry);
+    o.seconds = entry.seconds;
+    o.lastCountdown = secondsTo(entry.at);
+    QList<Occurrence> &followed = m_receivers[index(receiver)].followed;
+    const auto later = std::upper_bound(followed.begin(), followed.end(), o.at,
+                                        [](const QDateTime &at, const Occurrence &other) { return at < other.at; });
+    followed.insert(later, std::move(o));
+}
+
+SwitchEngine::Occurrence *SwitchEngine::find(int receiver, int record, const QDateTime &at)
+{
+    for (Occurrence &o : m_receivers[index(receiver)].followed) {
+        if (o.record == record && o.at == at)
+            return &o;
+    }
+    return nullptr;
+}
+
+SwitchEngine::Occurrence *SwitchEngine::cycleOccurrence(int receiver)
+{
+    const ReceiverState &s = m_receivers[index(receiver)];
+    return switchTimer(receiver).isActive() ? find(receiver, s.cycleRecord, s.cycleAt) : nullptr;
+}
+
+// A switch at the same instant as one before it in the list: the receiver can
+// take only the first.
+bool SwitchEngine::shadowed(int receiver, const Occurrence &o) const
+{
+    for (const Occurrence &other : m_receivers[index(receiver)].followed) {
+        if (&other == &o)
+            return false;
+        if (other.at == o.at)
+            return true;
+    }
+    return false;
+}
+
+// The switch's moment has come. Its remote start goes on now, or a few
+// seconds late when the program stood still across it; when the clock was
+// set across it, or the program stood still far longer, nothing is given
+// now. A switch that did not get all it asked for (its command, its remote
+// start) is named in the activity log, so the station's record says why it
+// did not switch. False when it waits a tick for its output to be free.
+bool SwitchEngine::carryOut(int receiver, Occurrence &o)
+{
+    const ReceiverState &s = m_receivers[index(receiver)];
+    const ScheduleRecord schedule =
+        ParseScheduleRecord(m_station.store().ReadScheduleRecord(o.record).value_or(QString()));
     // Only "momentary" and "hold" ask for a start; a schedule whose remote
     // start was never chosen gives none.
-    if (!r.inUse() || (r.RemoteStart != 2 && r.RemoteStart != 3))
+    const bool wantsStart = m_station.settings.RemoteControlOn && schedule.inUse()
+        && (schedule.RemoteStart == 2 || schedule.RemoteStart == 3);
+    const bool inTime =
+        o.occurs && !shadowed(receiver, o) && !clockStepped() && -secondsTo(o.at) <= kCatchUpSeconds;
+    // A pulse that ends within the second makes way, and the output stays
+    // off for a tick before the next start, so that the device sees both.
+    if (wantsStart && inTime && (s.RemoteStartOn ? s.offAtMs <= m_monoMs + 1000 : s.offTick == m_ticks))
+        return false;
+    if (!o.sent || (wantsStart && !inTime))
+        logOccurrence(QStringLiteral("Skipped"), o, receiver);
+    if (wantsStart && inTime)
+        remoteStartOn(receiver, o, schedule);
+    o.done = true;
+    return true;
+}
+
+void SwitchEngine::arm(int receiver)
+{
+    ReceiverState &s = m_receivers[index(receiver)];
+    const ArmingWindow window = kArming[index(receiver)];
+    const bool busy = switchTimer(receiver).isActive();
+    for (Occurrence &o : s.followed) {
+        if (o.done || o.armed || !o.occurs || shadowed(receiver, o))
+            continue;
+        const int seconds = secondsTo(o.at);
+        const bool inWindow = window.above < seconds && seconds < window.below;
+        if (busy) {
+            o.windowMissed = o.windowMissed || inWindow;
+            continue;
+        }
+        // Past its window without having been armed: the program stood
+        // still across the window, the clock was set into it, or the
+        // receiver's cycle for an earlier switch took it. Armed now, its
+        // command still goes out before its moment.
+        const bool late = seconds <= window.above && seconds >= kLatestArming
+            && (o.lastCountdown >= window.below || o.windowMissed);
+        if (inWindow || late) {
+            o.armed = true;
+            s.cycleRecord = o.record;
+            s.cycleAt = o.at;
+            s.SwitchPass = 0;
+            switchTimer(receiver).start();
+            return;
+        }
+    }
+}
+
+// An armed cycle sends only while its switch is ahead within the window (a
+// few seconds behind it too, unless the clock was set): a clock set back or
+// forward across it stops it, and nothing goes out for the old moment.
+void SwitchEngine::keepCycleInWindow(int receiver, bool strictly)
+{
+    if (!switchTimer(receiver).isActive())
         return;
+    const Occurrence *o = cycleOccurrence(receiver);
+    const int seconds = o ? secondsTo(o->at) : INT_MIN;
+    if (seconds < (strictly ? 1 : -kCatchUpSeconds) || seconds >= kArming[index(receiver)].below)
+        stopCycle(receiver);
+}
+
+void SwitchEngine::stopCycle(int receiver)
+{
+    ReceiverState &s = m_receivers[index(receiver)];
+    // A switch stopped before its first send may be armed again when its
+    // moment comes round.
+    if (Occurrence *o = cycleOccurrence(receiver))
+        o->armed = o->sent;
+    switchTimer(receiver).stop();
+    s.SwitchPass = 0;
+    s.cycleRecord = 0;
+}
+
+// A rebuilt list no longer holds a followed switch that is still ahead: its
+// schedule was deleted, given another time or another receiver. An armed
+// one is cancelled, and the activity log says so, unless its schedule's new
+// time is still ahead within the window: the cycle then goes on for it.
+void SwitchEngine::listRebuilt(int receiver)
+{
+    ReceiverState &s = m_receivers[index(receiver)];
+    if (s.followed.isEmpty())
+        return;
+    takeTime();
+    const QList<SwitchEntry> &list = m_station.switchList(receiver);
+    const bool inUse = receiver == 1 || m_station.settings.TwoReceivers == 1;
+    const auto listed = [&](int record, const QDateTime &at) {
+        return inUse && std::any_of(list.begin(), list.end(), [&](const SwitchEntry &e) {
+                   return e.record == record && e.at == at;
+               });
+    };
+    const Occurrence *cycling = cycleOccurrence(receiver);
+    std::optional<Occurrence> moved;
+    for (qsizetype i = 0; i < s.followed.size();) {
+        Occurrence &o = s.followed[i];
+        if (o.done || secondsTo(o.at) <= 0 || listed(o.record, o.at)) {
+            ++i;
+            continue;
+        }
+        const bool armed = o.armed;
+        bool rebound = false;
+        if (&o == cycling) {
+            const auto again = std::find_if(list.begin(), list.end(), [&](const SwitchEntry &e) {
+                const int seconds = secondsTo(e.at);
+                return inUse && e.record == o.record && e.occurs && seconds > 0
+                    && seconds < kArming[index(receiver)].below;
+            });
+            if (again != list.end() && !find(receiver, again->record, again->at)) {
+                moved = o;
+                moved->at = again->at;
+                moved->seconds = again->seconds;
+                s.cycleAt = again->at;
+                rebound = true;
+            } else {
+                stopCycle(receiver);
+            }
+        }
+        if (armed && !rebound)
+            logOccurrence(QStringLiteral("Cancelled"), o, receiver);
+        s.followed.removeAt(i);
+    }
+    if (moved) {
+        const auto later = std::upper_bound(s.followed.begin(), s.followed.end(), moved->at,
+                                            [](const QDateTime &at, const Occurrence &other) { return at < other.at; });
+        s.followed.insert(later, *moved);
+    }
+}
+
+void SwitchEngine::showCountdown(int receiver)
+{
+    ReceiverState &s = m_receivers[index(receiver)];
+    for (const SwitchEntry &entry : m_station.switchList(receiver)) {
+        const Occurrence *o = find(receiver, entry.record, entry.at);
+        if (o && o->done)
+            continue;
+        const int seconds = std::max(0, secondsTo(entry.at));
+        const QString name = programName(entry);
+        if (seconds == s.shownCountdown && name == s.shownName)
+            return;
+        s.shownCountdown = seconds;
+        s.shownName = name;
+        Q_EMIT nextSwitchTextChanged(receiver, QStringLiteral("Next to Switch:  ") + name + QStringLiteral("  ")
+                                                   + FormatCountdown(seconds));
+        return;
+    }
+}
+
+// "Skipped Noon 12:00:00": what befell a switch, with its time as scheduled.
+void SwitchEngine::logOccurrence(const QString &what, const Occurrence &o, int)
+{
+    m_station.WriteActivityLog(what + QLatin1Char(' ') + o.name + QLatin1Char(' ')
+                               + QTime::fromMSecsSinceStartOfDay(o.seconds * 1000).toString(QStringLiteral("HH:mm:ss")));
+}
+
+void SwitchEngine::remoteStartOn(int receiver, const Occurrence &o, const ScheduleRecord &schedule)
+{
+    ReceiverState &s = m_receivers[index(receiver)];
+    // Another schedule's hold goes on to its end; this start is not given.
+    if (s.RemoteStartOn) {
+        logOccurrence(QStringLiteral("Remote Start %1 Already On: Not Started").arg(receiver), o, receiver);
+        return;
+    }
     int duration = 1;
-    if (r.RemoteStart == 3) {
-        const QString length = QStringLiteral("00:") + r.SatLen;
+    if (schedule.RemoteStart == 3) {
+        const QString length = QStringLiteral("00:") + schedule.SatLen;
         const std::optional<int> seconds = TimeTextToSeconds(length);
         if (!seconds)
             ShowErrorMessage(QStringLiteral("13  Type mismatch: the length \"%1\" of schedule %2 (%3) is not MM:SS; "
                                             "the remote start is held for one second")
-                                 .arg(r.SatLen.trimmed(), QString::number(next.NextRecord), r.PgmName.trimmed()));
+                                 .arg(schedule.SatLen.trimmed(), QString::number(o.record), schedule.PgmName.trimmed()));
         duration = seconds.value_or(0);
     }
     m_station.PortBits[receiver == 2 ? 6 : 5] = 1;
     m_station.WritePortBits();
-    // A start a device can see: never shorter than the momentary second, also
-    // when given late in its second or for a hold of no length.
-    s.RemoteStartOffAt = std::max(double(m_whole + duration), m_now + 1.0);
-    s.offAtDay = m_today;
+    // The hold ends its length after the switch's instant, and never sooner
+    // than a second from now: a start a device can see, also when given late
+    // or for a hold of no length. It is held on the monotonic clock, so a
+    // clock set meanwhile neither cuts nor stretches it.
+    s.offAtMs = m_monoMs + std::max<qint64>(o.at.toMSecsSinceEpoch() + duration * 1000LL - m_nowMs, 1000);
     s.RemoteStartOn = true;
     m_station.WriteActivityLog(QStringLiteral("Remote Start %1 On").arg(receiver));
     Q_EMIT remoteStartShown(receiver, true);
@@ -322,46 +475,28 @@ void SwitchEngine::remoteStartOn(int receiver)
 
 void SwitchEngine::remoteStartOff(int receiver)
 {
+    const ReceiverState &s = m_receivers[index(receiver)];
+    if (s.RemoteStartOn && m_monoMs > s.offAtMs)
+        outputOff(receiver);
+}
+
+void SwitchEngine::outputOff(int receiver)
+{
     ReceiverState &s = m_receivers[index(receiver)];
-    if (!s.RemoteStartOn)
-        return;
-    // An off time set before midnight for after it comes into the new day on
-    // the first tick of that day, even when a conversation hid second 0.
-    if (s.offAtDay.isValid() && s.offAtDay < m_today) {
-        s.RemoteStartOffAt -= 86400.0 * double(s.offAtDay.daysTo(m_today));
-        s.offAtDay = m_today;
-    }
-    if (m_now <= s.RemoteStartOffAt)
-        return;
     s.RemoteStartOn = false;
+    s.offTick = m_ticks;
     m_station.PortBits[receiver == 2 ? 6 : 5] = 0;
     m_station.WritePortBits();
     Q_EMIT remoteStartShown(receiver, false);
     m_station.WriteActivityLog(QStringLiteral("Remote Start %1 Off").arg(receiver));
 }
 
-void SwitchEngine::armSwitchTimer(int receiver, int secondsToSwitch)
+void SwitchEngine::endOutputs()
 {
-    QTimer &timer = switchTimer(receiver);
-    if (timer.isActive())
-        return;
-    ReceiverState &s = m_receivers[index(receiver)];
-    const ArmingWindow window = kArming[index(receiver)];
-    bool arm = window.above < secondsToSwitch && secondsToSwitch < window.below;
-    // The previous tick of the same switch was before the window and this one
-    // is past it: the program stood still across the window, or the time of
-    // day was moved into it. The switch is still ahead: sent now, its command
-    // still goes out before its moment.
-    if (!arm && sameSwitchAsLastTick(receiver) && s.seenCountdown >= window.below
-        && secondsToSwitch <= window.above && secondsToSwitch >= kLatestArming)
-        arm = true;
-    if (!arm)
-        return;
-    int &handled = s.handled[occurrenceKey(m_station.nextSwitch(receiver))];
-    if (handled & kArmed)
-        return;
-    handled |= kArmed;
-    timer.start();
+    for (int receiver : {1, 2}) {
+        if (m_receivers[index(receiver)].RemoteStartOn)
+            outputOff(receiver);
+    }
 }
 
 void SwitchEngine::ebNoSlot(int receiver)
@@ -382,9 +517,19 @@ void SwitchEngine::ebNoSlot(int receiver)
 
 void SwitchEngine::switchCycle(int receiver)
 {
+    takeTime();
+    keepCycleInWindow(receiver, false);
+    Occurrence *o = cycleOccurrence(receiver);
+    if (!o)
+        return;
     ReceiverState &s = m_receivers[index(receiver)];
     if (s.SwitchPass != 2) {
-        m_link.SwitchReceiver(receiver);
+        const int record = o->record;
+        const bool sent = m_link.SwitchReceiver(receiver, record);
+        if ((o = cycleOccurrence(receiver))) {
+            o->sent = true;
+            o->sentOk = o->sentOk || sent;
+        }
         ++s.SwitchPass;
         return;
     }

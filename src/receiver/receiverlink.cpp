@@ -46,19 +46,14 @@ bool ReceiverLink::SendCommand(int activePort, const QString &sendText)
     return true;
 }
 
-void ReceiverLink::SwitchReceiver(int receiver)
+bool ReceiverLink::SwitchReceiver(int receiver, int record)
 {
-    const int record = m_station.nextSwitch(receiver).NextRecord;
     const QString which = QStringLiteral("receiver %1").arg(receiver);
-    if (record <= 0) {
-        ShowErrorMessage(QStringLiteral("There is no next switch for %1. Command not sent.").arg(which));
-        return;
-    }
     const std::optional<QString> raw = m_station.store().ReadScheduleRecord(record);
     if (!raw) {
         ShowErrorMessage(QStringLiteral("Schedule %1 for %2 cannot be read from %3. Command not sent.")
                              .arg(QString::number(record), which, m_station.store().path()));
-        return;
+        return false;
     }
     const ScheduleRecord schedule = ParseScheduleRecord(*raw);
     // The schedule may have been deleted since the list was built; its slot
@@ -66,19 +61,20 @@ void ReceiverLink::SwitchReceiver(int receiver)
     if (!schedule.inUse()) {
         ShowErrorMessage(QStringLiteral("Schedule %1 for %2 is no longer in use. Command not sent.")
                              .arg(QString::number(record), which));
-        return;
+        return false;
     }
     const StationSettings &settings = m_station.settings;
     const std::optional<QString> sendText =
         SetAudioCommand(settings.ReceiverModel, schedule.SatPort, schedule.SatRoute, schedule.SatLang, schedule.SatAtt);
     if (!sendText) {
         ShowErrorMessage(QStringLiteral("The receiver model is not set: choose 4K or 500 in SetUp. Command not sent."));
-        return;
+        return false;
     }
-    SendCommand(settings.receiverPort(receiver), *sendText);
+    const bool sent = SendCommand(settings.receiverPort(receiver), *sendText);
     // The line is logged even when the send failed: the error window has
     // said so, and the second send of the cycle tries again.
     m_station.WriteActivityLog(switchActivityText(receiver, settings.TwoReceivers, schedule.PgmName, *sendText));
+    return sent;
 }
 
 void ReceiverLink::showReadingFailure(int number, const QString &description)

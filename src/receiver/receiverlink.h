@@ -29,11 +29,11 @@ public:
     // then ends in " Command not sent.".
     bool SendCommand(int activePort, const QString &sendText);
 
-    // Sends the "SETAUDIO " command of the receiver's next switch on its port
-    // and logs the program name with the command in the activity log.
-    void SwitchReceiver(int receiver);
-    void SwitchReceiver1() { SwitchReceiver(1); }
-    void SwitchReceiver2() { SwitchReceiver(2); }
+    // Sends the "SETAUDIO " command of schedule `record`, as it stands in
+    // the schedule file now, on the receiver's port and logs the program
+    // name with the command in the activity log. False when no command went
+    // out; the error window has said why.
+    bool SwitchReceiver(int receiver, int record);
 
     // Asks for the carrier data ("R C") and appends the Eb/No value to the
     // day's Eb/No log; receiverTag is "R1" or "R2". With two receivers the

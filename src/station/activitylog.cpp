@@ -6,7 +6,9 @@
 #include "platform/paths.h"
 #include "settings/stationsettings.h"
 
+#include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 
 QByteArray activityLogLine(const QTime &time, const QString &activityText)
 {
@@ -42,10 +44,6 @@ QDate dateOneIntervalBack(const QDate &today, const QString &purgeInterval)
 
 void PurgeOldLogs(const QDate &today, const QString &ebNoKeep, QString &purgeInterval)
 {
-    const QDate weekBack = today.addDays(-7);
-    // Missing files, files in use and read-only files are skipped silently.
-    QFile::remove(Paths::logFile(QStringLiteral("AL"), weekBack));
-    QFile::remove(Paths::logFile(QStringLiteral("MP"), weekBack));
     if (ebNoKeep == QLatin1String("d"))
         purgeInterval = QStringLiteral("d");
     else if (ebNoKeep == QLatin1String("m"))
@@ -54,7 +52,21 @@ void PurgeOldLogs(const QDate &today, const QString &ebNoKeep, QString &purgeInt
         purgeInterval = QStringLiteral("ww");
     else if (ebNoKeep == QLatin1String("y"))
         purgeInterval = QStringLiteral("yyyy");
-    if (purgeInterval.isEmpty())
-        return;
-    QFile::remove(Paths::logFile(QStringLiteral("EB"), dateOneIntervalBack(today, purgeInterval)));
+    const QDate weekBack = today.addDays(-7);
+    const QDate ebNoBack = dateOneIntervalBack(today, purgeInterval);
+    // Only the program's own daily logs, by their exact names: a copy an
+    // operator keeps beside them ("AL261201.log.bak", "al261201.log") stays.
+    static const QRegularExpression ours(QStringLiteral("^(AL|EB|MP)(\\d\\d)(\\d\\d)(\\d\\d)\\.log$"));
+    const QDir logs(Paths::logsDir());
+    for (const QString &name : logs.entryList(QDir::Files | QDir::Hidden, QDir::NoSort)) {
+        const QRegularExpressionMatch match = ours.match(name);
+        if (!match.hasMatch())
+            continue;
+        const QDate day(2000 + match.captured(2).toInt(), match.captured(3).toInt(), match.captured(4).toInt());
+        const QDate keptAfter = match.captured(1) == QLatin1String("EB") ? ebNoBack : weekBack;
+        // A day the program did not run at purge time is caught up; missing
+        // files, files in use and read-only files are skipped silently.
+        if (day.isValid() && keptAfter.isValid() && day <= keptAfter)
+            QFile::remove(logs.filePath(name));
+    }
 }

@@ -50,9 +50,7 @@ bool Station::InitProgram(QString *error)
 
 void Station::buildSwitchList(int receiver)
 {
-    const QDateTime now = m_clock.now();
-    SwitchListBuild build = BuildSwitchList(m_store, receiver, settings.TwoReceivers, now.date(),
-                                            now.time().msecsSinceStartOfDay() / 1000.0);
+    SwitchListBuild build = BuildSwitchList(m_store, receiver, settings.TwoReceivers, m_clock.now());
     const int i = index(receiver);
     m_lists[i] = std::move(build.entries);
     takeNextSwitch(m_store, m_lists[i], m_next[i]);

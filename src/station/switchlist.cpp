@@ -2,9 +2,11 @@
 
 #include "schedule/schedulestore.h"
 #include "settings/stationsettings.h"
+#include "platform/localtime.h"
 
 #include <algorithm>
 #include <array>
+#include <vector>
 
 bool hasTimeSeparator(const QString &timeText)
 {
@@ -55,14 +57,20 @@ QString SwitchEntry::displayLine() const
     return DayNames().at(date.dayOfWeek() % 7 + 1).left(3) + sortText.mid(8);
 }
 
-SwitchListBuild BuildSwitchList(const ScheduleStore &store, int receiver, int twoReceivers, const QDate &today,
-                                double secondsSinceMidnight)
+SwitchListBuild BuildSwitchList(const ScheduleStore &store, int receiver, int twoReceivers, const QDateTime &now)
 {
     SwitchListBuild build;
-    // The eight dates an occurrence can have, and their "YYYYMMDD" texts.
+    const QDate today = now.date();
+    const QDateTime nowUtc = now.toUTC();
+    // The eight dates an occurrence can have, their "YYYYMMDD" texts and
+    // their readings of the clock.
     std::array<QString, 8> dateTexts;
-    for (int d = 0; d < 8; ++d)
+    std::vector<LocalDay> days;
+    days.reserve(8);
+    for (int d = 0; d < 8; ++d) {
         dateTexts[d] = today.addDays(d).toString(QStringLiteral("yyyyMMdd"));
+        days.emplace_back(today.addDays(d));
+    }
     const int todayIndex = today.dayOfWeek() % 7;
 
     store.ScanSchedules([&](int n, const ScheduleRecord &r) {
@@ -82,23 +90,28 @@ SwitchListBuild BuildSwitchList(const ScheduleStore &store, int receiver, int tw
                                           .arg(r.PgmName.trimmed()));
                 continue;
             }
-            const int offset = (d == 0 && secondsSinceMidnight >= *s) ? 7 : d;
+            LocalInstant instant = days[d].at(*s);
+            int offset = d;
+            if (d == 0 && instant.at <= nowUtc) {
+                offset = 7;
+                instant = days[7].at(*s);
+            }
             SwitchEntry entry;
             entry.sortText = dateTexts[offset] + QLatin1Char(' ') + t + QLatin1Char(' ') + r.PgmName;
             entry.record = n;
-            entry.date = today.addDays(offset);
+            entry.date = days[offset].date();
             entry.seconds = *s;
+            entry.at = instant.at;
+            entry.occurs = instant.occurs;
             build.entries.append(std::move(entry));
         }
     });
-    // By the moment, then by the name without regard to case. The moment is
+    // By the instant, then by the name without regard to case. The time is
     // compared by its value, not its text: a time typed as "08:5:00" comes
     // before "08:10:00".
     std::stable_sort(build.entries.begin(), build.entries.end(), [](const SwitchEntry &a, const SwitchEntry &b) {
-        if (a.date != b.date)
-            return a.date < b.date;
-        if (a.seconds != b.seconds)
-            return a.seconds < b.seconds;
+        if (a.at != b.at)
+            return a.at < b.at;
         return QStringView(a.sortText).mid(18).compare(QStringView(b.sortText).mid(18), Qt::CaseInsensitive) < 0;
     });
     return build;
@@ -116,4 +129,5 @@ void takeNextSwitch(const ScheduleStore &store, const QList<SwitchEntry> &entrie
     if (const std::optional<QString> record = store.ReadScheduleRecord(first.record))
         next.NextSwitchName = ParseScheduleRecord(*record).PgmName.trimmed();
     next.NextSwitchSeconds = first.seconds;
+    next.NextSwitchAt = first.at;
 }

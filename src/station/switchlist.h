@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QDateTime>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -17,14 +18,20 @@ std::optional<int> TimeTextToSeconds(const QString &workText);
 // The countdown text: " 1:02:05", "00:59", "10:00:00", "146:00:00".
 QString FormatCountdown(int secondsToSwitch);
 
-// One coming switch. sortText is "YYYYMMDD HH:MM:SS " + the 25-character name;
-// the list is ordered by it without regard to case.
+// One coming switch: a schedule at an instant. sortText is "YYYYMMDD
+// HH:MM:SS " + the 25-character name; the list is ordered by the instant,
+// then by the name without regard to case.
 struct SwitchEntry
 {
     QString sortText;
     int record = 0;
     QDate date;
     int seconds = 0;
+    // The instant the local clock first reads the date and time (absolute,
+    // in UTC). When a spring change skips that reading, occurs is false and
+    // the instant is the one the clock jumps over it.
+    QDateTime at;
+    bool occurs = true;
 
     // "Sun 06:05:00 Morning                  ": the line the main window shows.
     QString displayLine() const;
@@ -38,6 +45,7 @@ struct NextSwitch
     QDate NextSwitchDate;
     int NextSwitchSeconds = 0;
     QString NextSwitchName;
+    QDateTime NextSwitchAt; // the instant, as SwitchEntry::at
 };
 
 struct SwitchListBuild
@@ -47,12 +55,12 @@ struct SwitchListBuild
     QStringList badTimes;
 };
 
-// The switches of one receiver in the seven days from `today`: the times of
-// today still to come, the next six days, and today's passed times moved to
-// the same weekday next week. With one receiver (TwoReceivers 0) every
-// schedule in use belongs to receiver 1; otherwise receiver 1 takes the
-// schedules of receiver 1 and receiver 2 those of receiver 2.
-SwitchListBuild BuildSwitchList(const ScheduleStore &store, int receiver, int twoReceivers, const QDate &today,
-                                double secondsSinceMidnight);
+// The switches of one receiver in the seven days from `now`'s date: the
+// times of today still to come, the next six days, and today's times whose
+// instant has come moved to the same weekday next week. With one receiver
+// (TwoReceivers 0) every schedule in use belongs to receiver 1; otherwise
+// receiver 1 takes the schedules of receiver 1 and receiver 2 those of
+// receiver 2.
+SwitchListBuild BuildSwitchList(const ScheduleStore &store, int receiver, int twoReceivers, const QDateTime &now);
 // Takes the first entry of a build as the next switch.
 void takeNextSwitch(const ScheduleStore &store, const QList<SwitchEntry> &entries, NextSwitch &next);

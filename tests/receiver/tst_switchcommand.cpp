@@ -97,7 +97,7 @@ private Q_SLOTS:
         ReceiverLink link(ts.station);
         QVERIFY(link.SendCommand(4, QStringLiteral("SETAUDIO 1 1 OLD 0  ")));
         ts.receivers.sent.clear();
-        link.SwitchReceiver(c.receiver);
+        QCOMPARE(link.SwitchReceiver(c.receiver, 1), !c.sent.isEmpty());
         QByteArray sent;
         for (const FakeReceivers::Sent &line : ts.receivers.sent)
             sent += QByteArray::number(line.port) + ' ' + line.bytes;

@@ -72,15 +72,17 @@ private Q_SLOTS:
                                           ".  The activity log line \"Alarm\" was not written."});
     }
 
-    // The logs of the last 40 days and of a year back are there; the purge
-    // deletes the activity and MPEG logs of a week back and the Eb/No log of
-    // one keeping period back. A letter that is no period keeps the last one.
+    // The logs of the last 40 days and of a year back are there, with an
+    // operator's copies beside them; the purge deletes the activity and MPEG
+    // logs of a week back and older and the Eb/No logs of one keeping period
+    // back and older, and nothing else. A letter that is no period keeps the
+    // last one.
     void purge_data()
     {
         QTest::addColumn<QDate>("today");
         QTest::addColumn<QString>("keep");
         QTest::addColumn<QString>("lastPeriod");
-        QTest::addColumn<QDate>("ebNoDeleted");
+        QTest::addColumn<QDate>("ebNoDeleted"); // the newest Eb/No log deleted
         const QDate march8(2027, 3, 8);
         QTest::newRow("1 week") << march8 << "w" << QString() << QDate(2027, 3, 1);
         QTest::newRow("1 day") << march8 << "d" << QString() << QDate(2027, 3, 7);
@@ -100,21 +102,30 @@ private Q_SLOTS:
         QFETCH(QString, lastPeriod);
         QFETCH(QDate, ebNoDeleted);
         TestHome home;
+        QStringList kept;
         for (int back = 0; back <= 370; back += back == 40 ? 320 : 1) {
-            for (const char *prefix : {"AL", "MP", "EB"})
-                home.write("logs/" + Paths::logFileName(prefix, today.addDays(-back)), "x");
+            const QDate day = today.addDays(-back);
+            for (const char *prefix : {"AL", "MP", "EB"}) {
+                const QString name = Paths::logFileName(prefix, day);
+                home.write("logs/" + name, "x");
+                const QDate newestGone = prefix == QByteArray("EB") ? ebNoDeleted : today.addDays(-7);
+                if (!newestGone.isValid() || day > newestGone)
+                    kept << name;
+            }
         }
-        const QStringList before = QDir(Paths::logsDir()).entryList(QDir::Files);
+        const QString old = Paths::logFileName("AL", today.addDays(-30));
+        for (const QString &copy : QStringList{old + ".bak", old + "~", old.toLower(), "EB" + old.mid(2, 6) + "0.log",
+                                    "AL991332.log", "Notes.txt"}) {
+            home.write("logs/" + copy, "x");
+            kept << copy;
+        }
         QString period = lastPeriod;
         PurgeOldLogs(today, keep, period);
         PurgeOldLogs(today, keep, period); // again within the same second: harmless
-        QStringList gone = before;
-        for (const QString &name : QDir(Paths::logsDir()).entryList(QDir::Files))
-            gone.removeOne(name);
-        QStringList expected{Paths::logFileName("AL", today.addDays(-7)), Paths::logFileName("MP", today.addDays(-7))};
-        if (ebNoDeleted.isValid())
-            expected.insert(1, Paths::logFileName("EB", ebNoDeleted));
-        QCOMPARE(gone, expected);
+        QStringList left = QDir(Paths::logsDir()).entryList(QDir::Files);
+        left.sort();
+        kept.sort();
+        QCOMPARE(left, kept);
     }
 
     // Newest first, only daily logs of the kind asked for, only files.
