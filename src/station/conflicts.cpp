@@ -2,19 +2,16 @@
 
 #include "station/station.h"
 
-namespace {
-constexpr int kMomentLength = 12;
-}
-
-QStringList CheckScheduleConflicts(const QList<SwitchEntry> &switchList)
+QStringList CheckScheduleConflicts(const QList<SwitchEntry> &switchList, int receiver)
 {
+    const qint64 lead = receiver == 2 ? 10 : 15;
     QStringList lines;
     for (qsizetype i = 0; i + 1 < switchList.size(); ++i) {
-        const QString first = switchList.at(i).displayLine();
-        const QString second = switchList.at(i + 1).displayLine();
-        if (first.left(kMomentLength) == second.left(kMomentLength)) {
-            lines.append(first);
-            lines.append(second);
+        const SwitchEntry &first = switchList.at(i);
+        const SwitchEntry &second = switchList.at(i + 1);
+        if (first.at.secsTo(second.at) < lead) {
+            lines.append(first.displayLine());
+            lines.append(second.displayLine());
         }
     }
     return lines;
@@ -22,5 +19,5 @@ QStringList CheckScheduleConflicts(const QList<SwitchEntry> &switchList)
 
 QStringList CheckScheduleConflicts(const Station &station, int receiver)
 {
-    return CheckScheduleConflicts(station.switchList(receiver));
+    return CheckScheduleConflicts(station.switchList(receiver), receiver);
 }

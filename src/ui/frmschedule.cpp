@@ -287,14 +287,16 @@ void frmSchedule::applySchedule()
         frmScheduleConflicts::CheckScheduleConflicts(m_station, receiver);
 }
 
+// Both lists are built again, so that a schedule given to the other receiver
+// leaves the list it was in; the receiver whose list is checked for
+// conflicts is returned (0 for none).
 int frmSchedule::rebuildSwitchList(int receiverField)
 {
-    int receiver = 1;
-    if (m_station.settings.twoReceivers())
-        receiver = (receiverField == 1 || receiverField == 2) ? receiverField : 0;
-    if (receiver != 0)
-        m_station.buildSwitchList(receiver);
-    return receiver;
+    m_station.BuildSwitchList1();
+    if (!m_station.settings.twoReceivers())
+        return 1;
+    m_station.BuildSwitchList2();
+    return (receiverField == 1 || receiverField == 2) ? receiverField : 0;
 }
 
 void frmSchedule::deleteClicked()

@@ -42,7 +42,8 @@ private Q_SLOTS:
     }
 
     // Schedules are "day time name [receiver]" on Monday 6 December 2027 at
-    // `now`; day "*" is every day. Conflicts are those of receiver 1's list.
+    // `now`; day "*" is every day. Conflicts are those of receiver 1's list,
+    // then those of receiver 2's.
     void lists_data()
     {
         QTest::addColumn<QString>("now");
@@ -65,13 +66,13 @@ private Q_SLOTS:
                            "13 Mon 12:00:00 Daily"}
             << QStringList() << QStringList();
         QTest::newRow("by the time's value, then by name without case; one moment conflicts")
-            << "09:00:00" << 0 << QStringList{"Mon 12:00:00 B", "Mon 12:00:00 a", "Mon 11:59:59 C", "Mon 11:5:00 D"}
-            << QStringList{"6 Mon 11:5:00  D", "6 Mon 11:59:59 C", "6 Mon 12:00:00 a", "6 Mon 12:00:00 B"}
+            << "09:00:00" << 0 << QStringList{"Mon 12:00:00 B", "Mon 12:00:00 a", "Mon 11:59:00 C", "Mon 11:5:00 D"}
+            << QStringList{"6 Mon 11:5:00  D", "6 Mon 11:59:00 C", "6 Mon 12:00:00 a", "6 Mon 12:00:00 B"}
             << QStringList() << QStringList{"Mon 12:00:00 a", "Mon 12:00:00 B"};
         QTest::newRow("three at one moment list the middle one twice")
             << "09:00:00" << 0
-            << QStringList{"Wed 18:30:00 C", "Wed 18:30:00 A", "Wed 18:30:01 Other", "Wed 18:30:00 b"}
-            << QStringList{"8 Wed 18:30:00 A", "8 Wed 18:30:00 b", "8 Wed 18:30:00 C", "8 Wed 18:30:01 Other"}
+            << QStringList{"Wed 18:30:00 C", "Wed 18:30:00 A", "Wed 18:31:00 Other", "Wed 18:30:00 b"}
+            << QStringList{"8 Wed 18:30:00 A", "8 Wed 18:30:00 b", "8 Wed 18:30:00 C", "8 Wed 18:31:00 Other"}
             << QStringList() << QStringList{"Wed 18:30:00 A", "Wed 18:30:00 b", "Wed 18:30:00 b", "Wed 18:30:00 C"};
         const QStringList routed = {"Tue 10:00:00 One 1", "Tue 10:00:00 Two 2", "Tue 10:00:00 Unset 0"};
         QTest::newRow("one receiver takes every schedule")
@@ -80,6 +81,15 @@ private Q_SLOTS:
             << QStringList{"Tue 10:00:00 One", "Tue 10:00:00 Two", "Tue 10:00:00 Two", "Tue 10:00:00 Unset"};
         QTest::newRow("two receivers take their own") << "09:00:00" << 1 << routed << QStringList{"7 Tue 10:00:00 One"}
                                                       << QStringList{"7 Tue 10:00:00 Two"} << QStringList();
+        QTest::newRow("closer than the receiver's command lead")
+            << "09:00:00" << 1
+            << QStringList{"Tue 10:00:00 A", "Tue 10:00:14 B", "Tue 10:00:29 C", "Tue 23:59:55 D", "Wed 00:00:05 E",
+                           "Tue 10:00:00 F 2", "Tue 10:00:09 G 2", "Tue 10:00:19 H 2"}
+            << QStringList{"7 Tue 10:00:00 A", "7 Tue 10:00:14 B", "7 Tue 10:00:29 C", "7 Tue 23:59:55 D",
+                           "8 Wed 00:00:05 E"}
+            << QStringList{"7 Tue 10:00:00 F", "7 Tue 10:00:09 G", "7 Tue 10:00:19 H"}
+            << QStringList{"Tue 10:00:00 A", "Tue 10:00:14 B", "Tue 23:59:55 D", "Wed 00:00:05 E", "Tue 10:00:00 F",
+                           "Tue 10:00:09 G"};
         QTest::newRow("a hand-edited 2 counts as one receiver of its own schedules")
             << "09:00:00" << 2 << routed << QStringList{"7 Tue 10:00:00 One"} << QStringList() << QStringList();
     }
@@ -101,7 +111,7 @@ private Q_SLOTS:
         }
         QTEST(lines(t.station.switchList(1)), "list1");
         QTEST(twoReceivers == 1 ? lines(t.station.switchList(2)) : QStringList(), "list2");
-        QStringList conflicts = CheckScheduleConflicts(t.station, 1);
+        QStringList conflicts = CheckScheduleConflicts(t.station, 1) + CheckScheduleConflicts(t.station, 2);
         for (QString &line : conflicts)
             line = line.trimmed();
         QTEST(conflicts, "conflicts");

@@ -126,7 +126,7 @@ private Q_SLOTS:
     // Each control shows its field, and Apply stores each control in its field.
     void choosingShowsTheRecordAndApplyStoresEveryField()
     {
-        Editor e({schedule("Other"), with(schedule(QStringLiteral("  Evening News"), 2,
+        Editor e({schedule("Other"), with(schedule(QStringLiteral("  Evening News"), 1,
                                                    std::array<QString, 7>{QString(), QStringLiteral("06:00:00"), {}, {}, {}, {}, QStringLiteral("23:59:59")}),
                                           {"05:30", "SP", "3", "1", "7"}, 3)});
         e.station.settings.TwoReceivers = 1;
@@ -134,7 +134,7 @@ private Q_SLOTS:
         e.choose(QStringLiteral("Evening"));
         // Two receivers, no remote control, model 4K: a receiver box, no remote start, a port box.
         QVERIFY(e.c("cboReceiver")->isVisible() && !e.c("Option3")->isVisible() && e.c("cboSatPort")->isVisible());
-        QCOMPARE(e.fields(), (QStringList{"2", "Evening News", "05:30", "SP", "3", "Right", "7", "2", "Option3", "",
+        QCOMPARE(e.fields(), (QStringList{"2", "Evening News", "05:30", "SP", "3", "Right", "7", "1", "Option3", "",
                                           "06:00:00", "", "", "", "", "23:59:59"}));
         e.type(e.c<QLineEdit>("txtPgmName"), QStringLiteral("  Late Show"));
         e.type(e.c<QLineEdit>("txtSatLen"), QStringLiteral("59:59"));
@@ -155,8 +155,9 @@ private Q_SLOTS:
         // Shown again from the file, where a name has no leading spaces.
         QCOMPARE(e.fields().at(1), QStringLiteral("Late Show"));
         QCOMPARE(items(e.list()), (QStringList{padded("Late Show"), padded("Other")}));
-        // Receiver 2's list is built again.
+        // Given to receiver 2, it moves from receiver 1's list to receiver 2's.
         QCOMPARE(e.names(2), (QStringList{"Late Show", "Late Show"}));
+        QCOMPARE(e.names(1), QStringList());
     }
 
     // New takes the first free slot, names receiver 1 (whatever port it is
