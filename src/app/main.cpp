@@ -16,8 +16,11 @@
 #include <QDir>
 #include <QLockFile>
 #include <QMessageBox>
+#include <QScopeGuard>
 
 #include <cstdio>
+#include <cstdlib>
+#include <functional>
 #include <optional>
 
 namespace {
@@ -116,6 +119,21 @@ void showAndReportError(const QString &text)
     frmError::ShowErrorMessage(text);
 }
 
+// The remote-start outputs (data bits 5 and 6) off, from a signal handler.
+void remoteStartsOffNow()
+{
+    clearOutputBitsNow(0x60);
+}
+
+// The running program's end, for Qt's exit() when the display goes away.
+std::function<void()> g_endAtExit;
+
+void endAtExit()
+{
+    if (g_endAtExit)
+        g_endAtExit();
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -135,6 +153,7 @@ int main(int argc, char *argv[])
     // waits, say) ends the program as a failed start; once the program runs,
     // it ends as "Exit Kestrelpoint?" answered Yes.
     StopSignals stopSignals;
+    StopSignals::setLastWords(&remoteStartsOffNow);
     if (!stopSignals.problem().isEmpty())
         std::fprintf(stderr, "kestrelpoint: stop signals are not caught: %s\n", qPrintable(stopSignals.problem()));
     mnuMenu *running = nullptr;
@@ -175,6 +194,11 @@ int main(int argc, char *argv[])
     if (!window.Load(&error))
         return refuseToStart(error, notify);
     running = &window;
+    // When the display goes away, Qt ends the program with exit(1): its
+    // outputs go off and its end is logged all the same.
+    g_endAtExit = [&window] { window.End(EXIT_FAILURE); };
+    const auto noEndAtExit = qScopeGuard([] { g_endAtExit = nullptr; });
+    std::atexit(&endAtExit);
     window.showMaximized();
     return app.exec();
 }

@@ -36,6 +36,7 @@
 #include <QStyle>
 
 #include <cstdlib>
+#include <utility>
 
 namespace {
 
@@ -349,15 +350,18 @@ void mnuMenu::closeEvent(QCloseEvent *event)
     End();
 }
 
-void mnuMenu::End()
+void mnuMenu::End(int status)
 {
+    if (std::exchange(m_ending, true))
+        return;
+    m_engine->endOutputs();
     m_station.WriteActivityLog(QStringLiteral("Kestrelpoint Ended"));
     if (m_beforeEnd)
         m_beforeEnd();
     if (m_exit)
-        m_exit(EXIT_SUCCESS);
+        m_exit(status);
     else
-        std::_Exit(EXIT_SUCCESS);
+        std::_Exit(status);
 }
 
 void mnuMenu::changeEvent(QEvent *event)

@@ -3,6 +3,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include <cstdlib>
 #include <functional>
 #include <memory>
 
@@ -40,10 +41,11 @@ public:
     void showReceiver2Controls(bool shown);
 
     // Ends the program at once, as "Exit Kestrelpoint?" answered Yes does
-    // (and a stop signal): the activity log records the normal end, then
-    // beforeEnd runs and the program exits with status 0; no other window's
-    // closing logic runs.
-    void End();
+    // (and a stop signal): the remote-start outputs go off, the activity log
+    // records the end, then beforeEnd runs and the program exits with the
+    // status; no other window's closing logic runs. Called once more (from
+    // an exit handler) it does nothing.
+    void End(int status = EXIT_SUCCESS);
     void setBeforeEnd(std::function<void()> beforeEnd) { m_beforeEnd = std::move(beforeEnd); }
 
     // Answer given to "Exit Kestrelpoint?" without asking; for tests.
@@ -76,6 +78,7 @@ private:
     QListView *lstNextToSwitch2;
     QProgressBar *ProgressBar1;
     int m_exitAnswerForTest = 0;
+    bool m_ending = false;
     std::function<void()> m_beforeEnd;
     void (*m_exit)(int) = nullptr;
 

@@ -8,9 +8,53 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 
 namespace {
+
+// The port the program drives, for a last write from a signal handler: its
+// descriptor, whether it is a file standing in for a port, and the byte it
+// was given last. Lock-free atomics, which a signal handler may read.
+std::atomic<int> g_fd{-1};
+std::atomic<bool> g_isFile{false};
+std::atomic<unsigned char> g_last{0};
+
+void writeByte(int fd, bool isFile, unsigned char value)
+{
+    if (isFile) {
+        [[maybe_unused]] const ssize_t written = pwrite(fd, &value, 1, 0);
+    } else {
+        ioctl(fd, PPWDATA, &value);
+    }
+}
+
+// Registers a port as the program's; the last one opened is.
+class Registered
+{
+public:
+    Registered(int fd, bool isFile) : m_fd(fd)
+    {
+        g_last = 0;
+        g_isFile = isFile;
+        g_fd = fd;
+    }
+    ~Registered() { forget(); }
+    // Before the descriptor is closed.
+    void forget()
+    {
+        int fd = m_fd;
+        g_fd.compare_exchange_strong(fd, -1);
+    }
+    void wrote(unsigned char value) const
+    {
+        if (g_fd == m_fd)
+            g_last = value;
+    }
+
+private:
+    int m_fd;
+};
 
 class AbsentPort final : public ParallelPort
 {
@@ -27,16 +71,17 @@ private:
 class PpdevPort final : public ParallelPort
 {
 public:
-    explicit PpdevPort(int fd) : m_fd(fd) {}
+    explicit PpdevPort(int fd) : m_fd(fd), m_registered(fd, false) {}
     ~PpdevPort() override
     {
+        m_registered.forget();
         ioctl(m_fd, PPRELEASE);
         ::close(m_fd);
     }
     void writeData(quint8 value) override
     {
-        unsigned char v = value;
-        ioctl(m_fd, PPWDATA, &v);
+        writeByte(m_fd, false, value);
+        m_registered.wrote(value);
     }
     quint8 readStatus() override
     {
@@ -48,6 +93,7 @@ public:
 
 private:
     int m_fd;
+    Registered m_registered;
 };
 
 // A regular file standing in for the port, so that tests and the demo can
@@ -55,13 +101,16 @@ private:
 class FilePort final : public ParallelPort
 {
 public:
-    explicit FilePort(int fd) : m_fd(fd) {}
-    ~FilePort() override { ::close(m_fd); }
+    explicit FilePort(int fd) : m_fd(fd), m_registered(fd, true) {}
+    ~FilePort() override
+    {
+        m_registered.forget();
+        ::close(m_fd);
+    }
     void writeData(quint8 value) override
     {
-        const char v = char(value);
-        if (pwrite(m_fd, &v, 1, 0) != 1)
-            return;
+        writeByte(m_fd, true, value);
+        m_registered.wrote(value);
     }
     quint8 readStatus() override
     {
@@ -73,9 +122,17 @@ public:
 
 private:
     int m_fd;
+    Registered m_registered;
 };
 
 } // namespace
+
+void clearOutputBitsNow(quint8 bits)
+{
+    const int fd = g_fd;
+    if (fd >= 0)
+        writeByte(fd, g_isFile, g_last & ~bits);
+}
 
 QString parallelPortPath()
 {

@@ -23,3 +23,8 @@ public:
 std::unique_ptr<ParallelPort> openParallelPort();
 std::unique_ptr<ParallelPort> openParallelPort(const QString &path);
 QString parallelPortPath();
+
+// Writes the byte the port was given last, with `bits` cleared, straight to
+// the port the program opened last. It only makes system calls, so a signal
+// handler may call it when the program ends without running its own end.
+void clearOutputBitsNow(quint8 bits);

@@ -1,4 +1,5 @@
 #include "processes.h"
+#include "schedules.h"
 
 #include <QRegularExpression>
 #include <QElapsedTimer>
@@ -80,6 +81,8 @@ private Q_SLOTS:
     void readyThenWatchdogFromTheTick();
     void endsAndRestartsAreOnRecord_data();
     void endsAndRestartsAreOnRecord();
+    void outputsGoOffAtEveryEnd_data();
+    void outputsGoOffAtEveryEnd();
     void commandLineAnswersWithoutADisplay_data();
     void commandLineAnswersWithoutADisplay();
 };
@@ -165,6 +168,89 @@ void tst_Supervision::endsAndRestartsAreOnRecord()
 
     const QString begin = QStringLiteral("Kestrelpoint Started"), ended = QStringLiteral("Kestrelpoint Ended");
     QCOMPARE(activityLog(run), (normalEnd ? QStringList{begin, ended, begin, ended} : QStringList{begin, begin, ended}));
+}
+
+void tst_Supervision::outputsGoOffAtEveryEnd_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<int>("exitCode"); // -1: ended by its signal
+    QTest::addColumn<bool>("ended");   // "Kestrelpoint Ended" logged
+    QTest::newRow("SIGTERM") << "TERM" << 0 << true;
+    QTest::newRow("SIGHUP") << "HUP" << 0 << true;
+    QTest::newRow("SIGINT") << "INT" << 0 << true;
+    QTest::newRow("SIGHUP ignored as under nohup, then SIGTERM") << "nohup" << 0 << true;
+    QTest::newRow("the display goes away") << "display" << 1 << true;
+    QTest::newRow("a second SIGTERM while a conversation holds the loop") << "twice" << -1 << false;
+    QTest::newRow("a crash") << "SEGV" << -1 << false;
+    QTest::newRow("the watchdog's SIGABRT") << "ABRT" << -1 << false;
+}
+
+// A held remote start is on when the program ends: whatever the end, the
+// output goes off, and an end the program runs itself says so in the log.
+void tst_Supervision::outputsGoOffAtEveryEnd()
+{
+    QFETCH(QString, how);
+    QFETCH(int, exitCode);
+    QFETCH(bool, ended);
+
+    // The receiver never answers: the Eb/No reading at 12:00:12 holds the
+    // loop for 3.5 s.
+    SimulatedReceiver receiver({QStringLiteral("--mode"), QStringLiteral("silent")});
+    ProgramRun run;
+    ScheduleRecord hold = stereoEnglish(QStringLiteral("Held"), 1, 3, QStringLiteral("05:30"));
+    hold.SwitchTime[1] = QStringLiteral("12:00:10");
+    run.writeFile(QStringLiteral("SwitchList.dat"), recordBytes(hold));
+    // Port 1, activity log on, Eb/No once a minute, the parallel port in use.
+    run.writeFile(QStringLiteral("Kestrelpoint.ini"), "111501w020");
+    run.setReceiver(receiver.device());
+    // No core files of the crashes in the build folder; SIGHUP ignored when asked.
+    run.setCommand({QStringLiteral("/bin/sh"), QStringLiteral("-c"),
+                    QStringLiteral("ulimit -c 0; %1 exec \"$0\"").arg(how == "nohup" ? "trap '' HUP;" : ""),
+                    QStringLiteral(KP_BINARY)});
+    QProcessEnvironment env;
+    QProcess display;
+    if (how == "display") {
+        display.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"),
+                                               QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+        QVERIFY(display.waitForReadyRead(10000));
+        env.insert(QStringLiteral("DISPLAY"), QLatin1Char(':') + QString::fromLatin1(display.readLine().trimmed()));
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    }
+    QVERIFY(run.start(env, QStringLiteral("2027-12-06 12:00:07")));
+    QVERIFY2(QTest::qWaitFor([&] { return run.dataByte() == 32; }, 15000), run.allStandardError().constData());
+    const pid_t pid = pid_t(run.processId());
+    if (how == "display") {
+        display.kill();
+        display.waitForFinished(5000);
+    } else if (how == "nohup") {
+        QCOMPARE(::kill(pid, SIGHUP), 0);
+        QTest::qWait(1000);
+        QVERIFY(run.running());
+        QCOMPARE(run.dataByte(), quint8(32));
+        QCOMPARE(::kill(pid, SIGTERM), 0);
+    } else if (how == "twice") {
+        QTest::qWait(2500); // 12:00:12.5, in the conversation
+        QCOMPARE(::kill(pid, SIGTERM), 0);
+        QTest::qWait(300);
+        QVERIFY2(run.running(), "the first SIGTERM came to a loop that was not held");
+        QCOMPARE(::kill(pid, SIGTERM), 0);
+    } else {
+        static const QMap<QString, int> signalNumbers = {
+            {"TERM", SIGTERM}, {"HUP", SIGHUP}, {"INT", SIGINT}, {"SEGV", SIGSEGV}, {"ABRT", SIGABRT}};
+        QCOMPARE(::kill(pid, signalNumbers.value(how)), 0);
+    }
+    QElapsedTimer ending;
+    ending.start();
+    // A second stop signal ends the program before the conversation does.
+    QVERIFY(run.waitForExit(how == "twice" ? 1000 : 10000));
+    QVERIFY2(ending.elapsed() < 1000 || how != "twice", "the second SIGTERM did not end the program at once");
+    QCOMPARE(run.exitStatus() == QProcess::NormalExit ? run.exitCode() : -1, exitCode);
+    QCOMPARE(run.dataByte(), quint8(0));
+    // Started 3 s before the switch: its command is skipped, its start given.
+    QStringList log{"Kestrelpoint Started", "Skipped Held 12:00:10", "Remote Start 1 On"};
+    if (ended)
+        log << "Remote Start 1 Off" << "Kestrelpoint Ended";
+    QCOMPARE(activityLog(run), log);
 }
 
 void tst_Supervision::commandLineAnswersWithoutADisplay_data()
