@@ -247,9 +247,13 @@ private Q_SLOTS:
                 rig.clock.jump(at(times.at(i + 2)));
         }
         rig.run(at(times.last()));
-        QTEST(rig.activitySince(kMonday), "activity");
+        const QStringList activity = rig.activitySince(kMonday);
+        QTEST(activity, "activity");
         for (int r = 1; r <= 2; ++r)
             QVERIFY(!rig.engine.switchTimerArmed(r));
+        // A device sees every start and every end: each is a change of the
+        // output byte that lasts a tick at least.
+        QCOMPARE(rig.outputs.size() - 1, activity.filter(QRegularExpression("Remote Start . O(n|ff)$")).size());
     }
 
     // Daylight saving: the countdown, the commands and the start go by

@@ -20,11 +20,15 @@ from faults import FAULTS  # noqa: E402
 
 
 def find(tree, names):
-    """The files of that name under src/ and tools/; "a.cpp|b.cpp" names a file that was renamed."""
+    """The files of that name under src/ and tools/; "a.cpp|b.cpp" names a file that was renamed,
+    "app/main.cpp" one of several files of that name by its folder."""
     hits = []
     for top in ("src", "tools"):
         for folder, _, files in os.walk(os.path.join(tree, top)):
-            hits += [os.path.join(folder, name) for name in names.split("|") if name in files]
+            for name in names.split("|"):
+                path = os.path.join(folder, os.path.basename(name))
+                if os.path.basename(name) in files and path.endswith(os.sep + name):
+                    hits.append(path)
     return hits
 
 
