@@ -69,6 +69,15 @@ QString programName(const SwitchEntry &entry)
     return entry.sortText.mid(18).trimmed();
 }
 
+// After those of the same instant: in list order.
+template <typename Occurrence>
+void insertInOrder(QList<Occurrence> &followed, Occurrence o)
+{
+    const auto later = std::upper_bound(followed.begin(), followed.end(), o.at,
+                                        [](const QDateTime &at, const Occurrence &other) { return at < other.at; });
+    followed.insert(later, std::move(o));
+}
+
 } // namespace
 
 SwitchEngine::SwitchEngine(Station &station, ReceiverLink &link, QObject *parent)
@@ -244,10 +253,7 @@ void SwitchEngine::follow(int receiver, const SwitchEntry &entry)
     o.name = programName(entry);
     o.seconds = entry.seconds;
     o.lastCountdown = secondsTo(entry.at);
-    QList<Occurrence> &followed = m_receivers[index(receiver)].followed;
-    const auto later = std::upper_bound(followed.begin(), followed.end(), o.at,
-                                        [](const QDateTime &at, const Occurrence &other) { return at < other.at; });
-    followed.insert(later, std::move(o));
+    insertInOrder(m_receivers[index(receiver)].followed, std::move(o));
 }
 
 SwitchEngine::Occurrence *SwitchEngine::find(int receiver, int record, const QDateTime &at)
@@ -410,11 +416,8 @@ void SwitchEngine::listRebuilt(int receiver)
             logOccurrence(QStringLiteral("Cancelled"), o, receiver);
         s.followed.removeAt(i);
     }
-    if (moved) {
-        const auto later = std::upper_bound(s.followed.begin(), s.followed.end(), moved->at,
-                                            [](const QDateTime &at, const Occurrence &other) { return at < other.at; });
-        s.followed.insert(later, *moved);
-    }
+    if (moved)
+        insertInOrder(s.followed, *moved);
 }
 
 void SwitchEngine::showCountdown(int receiver)
