@@ -2,6 +2,7 @@
 #include "processes.h"
 #include "schedules.h"
 
+#include "platform/filewrite.h"
 #include "receiver/sourcecodes.h"
 #include "settings/stationsettings.h"
 
@@ -153,14 +154,19 @@ void tst_PowerCut::everyFileIsOldOrNewAfterEachKill()
         for (const QString &name : QDir(home).entryList(QDir::Files | QDir::Hidden | QDir::System)) {
             if (kDataFiles.contains(name))
                 continue;
-            const QString base = name.left(name.size() - 7);
-            QVERIFY2(kDataFiles.contains(base) && name.at(base.size()) == QLatin1Char('.'),
+            // ".kestrelpoint-temp-a1B2c3-" and the file's name.
+            const QString base = name.mid(26);
+            QVERIFY2(FileWrite::isTemporaryName(name) && kDataFiles.contains(base),
                      qPrintable(context + QStringLiteral("stray file ") + name));
             QString problem;
             QVERIFY2(contentOf(base, readAll(home + QLatin1Char('/') + name), &problem) >= 0,
                      qPrintable(context + QStringLiteral("the left copy ") + name + problem));
         }
     }
+    // The next start removes what the cuts left, and only that.
+    FileWrite::removeLeftovers(home);
+    const QStringList left = QDir(home).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    QCOMPARE(QSet<QString>(left.begin(), left.end()), QSet<QString>(kDataFiles.begin(), kDataFiles.end()));
     qInfo("%d kills of the writer in %lld ms (seed %u)", kills, elapsed.elapsed(), seed);
     QVERIFY2(kills >= 200, qPrintable(QString::number(kills)));
     for (const QString &name : kDataFiles)
