@@ -84,17 +84,14 @@ LogDayListing ListLogDays(const QString &logKind)
 QStringList SplitLogLines(const QByteArray &contents)
 {
     QStringList lines;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < contents.size(); ++i) {
-        if (contents.at(i) != '\r')
-            continue;
-        lines.append(Codec::fromWindows1252(QByteArrayView(contents).sliced(start, i - start)));
-        if (i + 1 < contents.size() && contents.at(i + 1) == '\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < contents.size())
-        lines.append(Codec::fromWindows1252(QByteArrayView(contents).sliced(start)));
+    forEachLogLine(contents, [&](QByteArrayView line) {
+        if (line.size() <= kLongestShownLine) {
+            lines.append(Codec::fromWindows1252(line));
+            return;
+        }
+        lines.append(Codec::fromWindows1252(line.first(kLongestShownLine))
+                     + QStringLiteral(" ... (a line of %1 characters, cut)").arg(line.size()));
+    });
     return lines;
 }
 
@@ -127,12 +124,29 @@ QStringList LogLinesToShow(const QByteArray &contents, LogOrder order, const QSt
     return order == LogOrder::ByEvent ? SortByEvent(lines) : lines;
 }
 
+QString PartReadLine(const QString &path, qint64 size)
+{
+    return QStringLiteral("Only the first %1 MB of %2 (%3 MB) are shown.")
+        .arg(kLogReadLimit / (1024 * 1024))
+        .arg(path)
+        .arg(double(size) / (1024 * 1024), 0, 'f', 1);
+}
+
 LogDayFile ReadLogDay(const QString &path)
 {
     LogDayFile file;
     const QFileInfo info(path);
-    if (info.isFile() && info.size() > 0)
-        FileRead::whole(path, file.contents, &file.error);
+    if (!info.isFile() || info.size() == 0)
+        return file;
+    FileRead::Head head = FileRead::head(path, kLogReadLimit);
+    file.error = head.error;
+    if (head.cut()) {
+        file.partRead = PartReadLine(path, head.size);
+        // The line the limit cut in two is left out, unless it is the only one.
+        if (const qsizetype end = head.bytes.lastIndexOf('\r'); end >= 0)
+            head.bytes.truncate(end + 1);
+    }
+    file.contents = std::move(head.bytes);
     return file;
 }
 
@@ -145,5 +159,9 @@ LogDayLines LoadLogDay(const QString &logKind, const QString &logDateText, LogOr
         return day;
     }
     day.lines = LogLinesToShow(file.contents, order, logDateText);
+    if (!file.partRead.isEmpty())
+        day.lines.prepend(file.partRead);
+    day.lineFeeds = std::any_of(day.lines.cbegin(), day.lines.cend(),
+                                [](const QString &line) { return line.contains(QLatin1Char('\n')); });
     return day;
 }

@@ -34,9 +34,32 @@ struct LogDayListing
 // Lists the log folder. Only ordinary, visible files count.
 LogDayListing ListLogDays(const QString &logKind);
 
-// The lines of a log file. Each ends at a carriage return and line feed (or
-// a lone carriage return, or the end of the file); a lone line feed, such as
-// the one an Eb/No value can start with, stays inside its line.
+// A log's lines are read from its first 16 MB at most (a real day is a few
+// hundred kB), and at most a million of them; a line is shown with its first
+// 1,000 characters at most. A file a fault has made huge or garbled costs no
+// more than that.
+inline constexpr qint64 kLogReadLimit = 16 * 1024 * 1024;
+inline constexpr qsizetype kMostLogLines = 1000000;
+inline constexpr qsizetype kLongestShownLine = 1000;
+
+// Calls `visit` with each line of a log file, as bytes, and stops after
+// `most` lines. Each line ends at a carriage return and line feed (or a lone
+// carriage return, or the end of the file); a lone line feed, such as the one
+// an Eb/No value can start with, stays inside its line.
+template <typename Visit>
+void forEachLogLine(QByteArrayView contents, Visit visit, qsizetype most = kMostLogLines)
+{
+    qsizetype start = 0;
+    qsizetype count = 0;
+    for (qsizetype i = contents.indexOf('\r'); i >= 0 && count < most; i = contents.indexOf('\r', start), ++count) {
+        visit(contents.sliced(start, i - start));
+        start = i + 1 < contents.size() && contents.at(i + 1) == '\n' ? i + 2 : i + 1;
+    }
+    if (start < contents.size() && count < most)
+        visit(contents.sliced(start));
+}
+
+// The lines of a log file, each cut to what is shown.
 QStringList SplitLogLines(const QByteArray &contents);
 
 // The line from its 10th character on, a space and its first 8 characters:
@@ -57,12 +80,19 @@ struct LogDayFile
 {
     QByteArray contents;  // empty for a missing or empty file
     QString error;        // ErrorReportText when the file exists but cannot be read
+    QString partRead;     // PartReadLine when only the file's first part was read
 };
+// The file's first kLogReadLimit bytes, up to the last whole line in them.
 LogDayFile ReadLogDay(const QString &path);
+// "Only the first 16 MB of /home/.../logs/EB070326.log (523.4 MB) are shown."
+QString PartReadLine(const QString &path, qint64 size);
 
 struct LogDayLines
 {
     QStringList lines;
-    QString error;  // ErrorReportText when the file exists but cannot be read
+    QString error;          // ErrorReportText when the file exists but cannot be read
+    bool lineFeeds = false; // a line holds a line feed and takes more than one row
 };
+// The day's lines as the viewer shows them; a file read in part begins with
+// the line that says so. Safe to run on any thread.
 LogDayLines LoadLogDay(const QString &logKind, const QString &logDateText, LogOrder order);

@@ -3,6 +3,7 @@
 #include "ui/frmactivitylog.h"
 #include "ui/frmebnochart.h"
 #include "ui/frmmpeglog.h"
+#include "ui/logdaylist.h"
 
 #include <QAbstractAxis>
 #include <QAction>
@@ -35,16 +36,29 @@ struct Logs : WindowStation
             return window = shown(new frmMPEGLog(station));
         return window = shown(new frmActivityLog(station));
     }
-    // The viewer of the kind with Chart clicked on the newest day.
+    // The viewer of the kind with Chart clicked on the newest day, once drawn.
     frmEbNoChart *openChart(const QString &kind = QStringLiteral("EB"))
     {
         QTest::mouseClick(control<QPushButton>(open(kind), "cmdChart"), Qt::LeftButton);
         auto *chart = window->findChild<frmEbNoChart *>();
-        return chart && QTest::qWaitForWindowExposed(chart) ? chart : nullptr;
+        return chart && QTest::qWaitForWindowExposed(chart) && QTest::qWaitFor([=] { return !chart->isLoading(); }, 30000)
+            ? chart
+            : nullptr;
     }
     QListWidget *days() const { return control<QListWidget>(window, "lstDate"); }
-    QListWidget *lines() const { return control<QListWidget>(window, "lstActivityLog"); }
-    void ok() const { press(window, "cmdOk"); }
+    QListView *lines() const { return control<QListView>(window, "lstActivityLog"); }
+    QStringList texts() const { return LogDayList::shownLines(lines()); }
+    bool loading() const
+    {
+        auto *viewer = qobject_cast<frmActivityLog *>(window);
+        return viewer ? viewer->isLoading() : static_cast<frmMPEGLog *>(window.data())->isLoading();
+    }
+    // Ok, and the day read.
+    void ok() const
+    {
+        press(window, "cmdOk");
+        QVERIFY(QTest::qWaitFor([this] { return !loading(); }, 30000));
+    }
     QPointer<QWidget> window;
 };
 
@@ -123,7 +137,7 @@ private Q_SLOTS:
         QCOMPARE(l.days()->currentRow(), 0);
         l.days()->setCurrentRow(1);
         l.ok();
-        QCOMPARE(items(l.lines()), (QStringList{"09:00:00  Remote Start 1 On", "", "09:00:01  Remote Start 1 Off"}));
+        QCOMPARE(l.texts(), (QStringList{"09:00:00  Remote Start 1 On", "", "09:00:01  Remote Start 1 Off"}));
         QCOMPARE(l.window->windowTitle(), QStringLiteral("Activity Log for 12/04/27"));
         QVERIFY(l.days()->isHidden() && control(l.window, "Option2")->isHidden());
         QVERIFY(control<QAction>(l.window, "mnuPrint")->isEnabled());
@@ -141,7 +155,7 @@ private Q_SLOTS:
         l.open(QStringLiteral("EB"));
         click(control<QRadioButton>(l.window, "Option2"));
         l.ok();
-        QCOMPARE(items(l.lines()), (QStringList{" 12.5 11:00:00", " 9.8 10:00:00"}));
+        QCOMPARE(l.texts(), (QStringList{" 12.5 11:00:00", " 9.8 10:00:00"}));
         QCOMPARE(l.window->windowTitle(), QStringLiteral("EbNo Log for 12/05/27"));
     }
 
@@ -156,7 +170,7 @@ private Q_SLOTS:
         const QPoint at = l.days()->visualItemRect(l.days()->item(1)).center();
         QTest::mouseClick(l.days()->viewport(), Qt::LeftButton, {}, at);
         QTest::mouseDClick(l.days()->viewport(), Qt::LeftButton, {}, at);
-        QCOMPARE(items(l.lines()), QStringList{"10:00:00  older"});
+        QTRY_COMPARE(l.texts(), QStringList{"10:00:00  older"});
     }
 
     void mpegViewerShowsTheFileInOrder()
@@ -166,7 +180,7 @@ private Q_SLOTS:
                 {QStringLiteral("AL271206.log"), "10:00:00  Alarm\r\n"}});
         l.open(QStringLiteral("MP"));
         l.ok();
-        QCOMPARE(items(l.lines()), (QStringList{"14:00:15", "MPEG lock", "PID 0x21", ">"}));
+        QCOMPARE(l.texts(), (QStringList{"14:00:15", "MPEG lock", "PID 0x21", ">"}));
         QCOMPARE(l.window->windowTitle(), QStringLiteral("12/05/27 MPEG Log"));
         l.ok();
         QVERIFY(l.lines()->isHidden() && l.days()->isVisible());
@@ -208,10 +222,12 @@ private Q_SLOTS:
         QVERIFY(w);
         QTest::mouseClick(w->findChild<QRadioButton *>(QStringLiteral("optMonth")), Qt::LeftButton);
         QCOMPARE(w->windowTitle(), QStringLiteral("EbNo Month to 03/26/07"));
+        QTRY_VERIFY(!w->isLoading());
         QCOMPARE(points(w, QStringLiteral("R1 mean")), (QStringList{"02/24=7", "03/20=7.5", "03/26=8.4"}));
 
         clickAt(w, {24.5, 7.5});
         QTRY_COMPARE(w->windowTitle(), QStringLiteral("EbNo Chart for 03/20/07"));
+        QTRY_VERIFY(!w->isLoading());
         QVERIFY(w->findChild<QRadioButton *>(QStringLiteral("optDay"))->isChecked());
         QCOMPARE(points(w, QStringLiteral("R1")), (QStringList{"10:00:12=6", "10:01:12=9"}));
     }
