@@ -146,19 +146,24 @@ EbNoDay ebNoDayFromLines(const QStringList &lines)
     return day.finish();
 }
 
-EbNoDay ebNoDayFromLog(QByteArrayView contents)
+EbNoDay ebNoDayFromLog(QByteArrayView contents, bool *complete)
 {
     DayBuilder day;
-    forEachLogLine(contents, [&](QByteArrayView line) { day.add(Codec::fromWindows1252(line)); });
+    const bool all = forEachLogLine(contents, [&](QByteArrayView line) { day.add(Codec::fromWindows1252(line)); });
+    if (complete)
+        *complete = all;
     return day.finish();
 }
 
 EbNoDay loadEbNoDay(const QDate &day)
 {
-    const LogDayFile file = ReadLogDay(Paths::logFile(QStringLiteral("EB"), day));
-    EbNoDay result = ebNoDayFromLog(file.contents);
+    const QString path = Paths::logFile(QStringLiteral("EB"), day);
+    const LogDayFile file = ReadLogDay(path);
+    bool complete = true;
+    EbNoDay result = ebNoDayFromLog(file.contents, &complete);
     result.error = file.error;
-    result.partRead = file.partRead;
+    if (file.cut || !complete)
+        result.partRead = PartReadLine(path, file.size);
     return result;
 }
 

@@ -60,8 +60,9 @@ struct EbNoDay
 };
 
 EbNoDay ebNoDayFromLines(const QStringList &lines);
-// The same from a log file's bytes, without holding its lines as text.
-EbNoDay ebNoDayFromLog(QByteArrayView contents);
+// The same from a log file's bytes, without holding its lines as text;
+// `complete` false when the file has more lines than are read.
+EbNoDay ebNoDayFromLog(QByteArrayView contents, bool *complete = nullptr);
 // The day's log, bounded as the log viewer reads it; a missing or empty file
 // is a day without readings. Safe to run on any thread.
 EbNoDay loadEbNoDay(const QDate &day);

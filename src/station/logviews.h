@@ -43,48 +43,53 @@ inline constexpr qsizetype kMostLogLines = 1000000;
 inline constexpr qsizetype kLongestShownLine = 1000;
 
 // Calls `visit` with each line of a log file, as bytes, and stops after
-// `most` lines. Each line ends at a carriage return and line feed (or a lone
-// carriage return, or the end of the file); a lone line feed, such as the one
-// an Eb/No value can start with, stays inside its line.
+// `most` lines; false when lines were left. Each line ends at a carriage
+// return and line feed (or a lone carriage return, or the end of the file); a
+// lone line feed, such as the one an Eb/No value can start with, stays inside
+// its line.
 template <typename Visit>
-void forEachLogLine(QByteArrayView contents, Visit visit, qsizetype most = kMostLogLines)
+bool forEachLogLine(QByteArrayView contents, Visit visit, qsizetype most = kMostLogLines)
 {
     qsizetype start = 0;
-    qsizetype count = 0;
-    for (qsizetype i = contents.indexOf('\r'); i >= 0 && count < most; i = contents.indexOf('\r', start), ++count) {
+    for (qsizetype i = contents.indexOf('\r'), count = 0; i >= 0; i = contents.indexOf('\r', start), ++count) {
+        if (count == most)
+            return false;
         visit(contents.sliced(start, i - start));
         start = i + 1 < contents.size() && contents.at(i + 1) == '\n' ? i + 2 : i + 1;
     }
-    if (start < contents.size() && count < most)
+    if (start < contents.size()) {
+        if (most == 0)
+            return false;
         visit(contents.sliced(start));
+    }
+    return true;
 }
 
-// The lines of a log file, each cut to what is shown.
-QStringList SplitLogLines(const QByteArray &contents);
+// The lines of a log file, each cut to what is shown; `complete` false when
+// the file has more lines than are shown.
+QStringList SplitLogLines(const QByteArray &contents, bool *complete = nullptr);
 
 // The line from its 10th character on, a space and its first 8 characters:
 // the time moves to the end and the separator after it is dropped.
 QString EventSortKey(const QString &line);
 // Every line turned into its key, in ascending order without regard to case;
 // equal keys keep their file order.
-QStringList SortByEvent(const QStringList &lines);
+QStringList SortByEvent(QStringList lines);
 
 // "Log for 03/26/07 does not exist."
 QString MissingLogLine(const QString &logDateText);
-
-// What the viewer shows for a day's file: its lines in the order chosen, or
-// the single "does not exist" line for a missing or empty file.
-QStringList LogLinesToShow(const QByteArray &contents, LogOrder order, const QString &logDateText);
 
 struct LogDayFile
 {
     QByteArray contents;  // empty for a missing or empty file
     QString error;        // ErrorReportText when the file exists but cannot be read
-    QString partRead;     // PartReadLine when only the file's first part was read
+    qint64 size = 0;      // the whole file's size
+    bool cut = false;     // only its first kLogReadLimit bytes were read
 };
 // The file's first kLogReadLimit bytes, up to the last whole line in them.
 LogDayFile ReadLogDay(const QString &path);
-// "Only the first 16 MB of /home/.../logs/EB070326.log (523.4 MB) are shown."
+// "Only the first 16 MB or 1000000 lines of /home/.../logs/EB070326.log
+// (523.4 MB) are shown."
 QString PartReadLine(const QString &path, qint64 size);
 
 struct LogDayLines
@@ -93,6 +98,7 @@ struct LogDayLines
     QString error;          // ErrorReportText when the file exists but cannot be read
     bool lineFeeds = false; // a line holds a line feed and takes more than one row
 };
-// The day's lines as the viewer shows them; a file read in part begins with
-// the line that says so. Safe to run on any thread.
+// What the viewer shows for a day's file: its lines in the order chosen, or
+// the single "does not exist" line for a missing or empty file; a file read
+// in part begins with the line that says so. Safe to run on any thread.
 LogDayLines LoadLogDay(const QString &logKind, const QString &logDateText, LogOrder order);
