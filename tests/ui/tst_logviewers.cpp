@@ -17,6 +17,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStandardPaths>
+#include <QThreadPool>
+#include <QTimer>
 
 namespace {
 
@@ -201,7 +203,68 @@ private Q_SLOTS:
         // A pixel is about a minute and a half: the reading alone is the one to point at.
         clickAt(w, {(10 * 3600 + 12) / 3600.0, 8.5});
         QCOMPARE(w->findChild<QLabel *>(QStringLiteral("lblPoint"))->text(), QStringLiteral("R1 at 10:00:12: 8.5 dB"));
+        clickAt(w, {(10 * 3600 + 80) / 3600.0, 9});
+        QCOMPARE(w->findChild<QLabel *>(QStringLiteral("lblPoint"))->text(), QStringLiteral("R2 at 10:01:20: 9 dB"));
         QVERIFY(f.home.errors.isEmpty());
+    }
+
+    // The clock tick goes on while a large log is read and drawn, and while
+    // a viewer closed in the middle of it lets go: a tick a second late at most.
+    void tickRunsWhileALargeLogLoads_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("closeAtOnce");
+        QTest::newRow("900,000 alarms by event") << "AL" << false;
+        QTest::newRow("the chart of a reading a second from two receivers") << "EB" << false;
+        QTest::newRow("the viewer closed while it reads") << "AL" << true;
+    }
+    void tickRunsWhileALargeLogLoads()
+    {
+        QFETCH(QString, kind);
+        QFETCH(bool, closeAtOnce);
+        QByteArray log;
+        if (kind == QLatin1String("AL")) {
+            log = QByteArray("12:00:00  Alarm\r\n").repeated(900000);
+        } else {
+            for (int s = 0; s < 86400; ++s) {
+                const QByteArray time = QTime(0, 0).addSecs(s).toString(QStringLiteral("HH:mm:ss")).toLatin1();
+                log += time + " R1 8." + QByteArray::number(s % 10) + "\r\n" + time + " R2 9.1\r\n";
+            }
+        }
+        Logs l({{kind + QStringLiteral("070326.log"), log}}, kChartDay);
+        l.open(kind);
+        qint64 longest = 0;
+        int ticks = 0;
+        QElapsedTimer since;
+        QTimer tick;
+        connect(&tick, &QTimer::timeout, [&] {
+            longest = std::max(longest, since.restart());
+            ++ticks;
+        });
+        since.start();
+        tick.start(50);
+        std::function<bool()> loading = [&l] { return l.loading(); };
+        if (kind == QLatin1String("EB")) {
+            QTest::mouseClick(control<QPushButton>(l.window, "cmdChart"), Qt::LeftButton);
+            QPointer<frmEbNoChart> chart = l.window->findChild<frmEbNoChart *>();
+            loading = [chart] { return chart->isLoading(); };
+        } else {
+            click(control<QRadioButton>(l.window, "Option2"));
+            press(l.window, "cmdOk");
+        }
+        QVERIFY(loading());
+        if (closeAtOnce) {
+            l.window->close();
+            QTRY_VERIFY(!l.window);
+            QTRY_COMPARE_WITH_TIMEOUT(QThreadPool::globalInstance()->activeThreadCount(), 0, 60000);
+        } else {
+            QTRY_VERIFY_WITH_TIMEOUT(!loading(), 60000);
+        }
+        qInfo("%d ticks, the longest %lld ms apart", ticks, longest);
+        QVERIFY2(ticks >= 1 && longest < 1050, qPrintable(QStringLiteral("%1 ticks, longest %2 ms").arg(ticks).arg(longest)));
+        if (kind == QLatin1String("AL") && !closeAtOnce)
+            QCOMPARE(l.texts().size(), 900000);
+        QCOMPARE(l.home.errors, QStringList());
     }
 
     void chartOnlyForEbNo()
