@@ -6,11 +6,38 @@
 #include "platform/codec.h"
 #include "schedule/schedulerecord.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QEvent>
 #include <QFile>
 #include <QTime>
+#include <QWidget>
 
 namespace BenchData {
+
+// Time until the widget's next paint has finished.
+class PaintWatch : public QObject
+{
+public:
+    explicit PaintWatch(QWidget *widget) : m_widget(widget) { widget->installEventFilter(this); }
+    bool painted() const { return m_painted; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched != m_widget || event->type() != QEvent::Paint)
+            return false;
+        m_widget->removeEventFilter(this);
+        QCoreApplication::sendEvent(m_widget, event);
+        m_painted = true;
+        return true;
+    }
+
+private:
+    QWidget *m_widget;
+    bool m_painted = false;
+};
+
 
 inline void writeFile(const QString &path, const QByteArray &bytes)
 {
