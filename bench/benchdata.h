@@ -6,7 +6,6 @@
 #include "platform/codec.h"
 #include "schedule/schedulerecord.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QEvent>
 #include <QFile>
@@ -15,29 +14,17 @@
 
 namespace BenchData {
 
-// Time until the widget's next paint has finished.
-class PaintWatch : public QObject
+// Counts a widget's paints.
+struct Paints : QObject
 {
-public:
-    explicit PaintWatch(QWidget *widget) : m_widget(widget) { widget->installEventFilter(this); }
-    bool painted() const { return m_painted; }
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
+    explicit Paints(QWidget *widget) { widget->installEventFilter(this); }
+    bool eventFilter(QObject *, QEvent *event) override
     {
-        if (watched != m_widget || event->type() != QEvent::Paint)
-            return false;
-        m_widget->removeEventFilter(this);
-        QCoreApplication::sendEvent(m_widget, event);
-        m_painted = true;
-        return true;
+        count += event->type() == QEvent::Paint;
+        return false;
     }
-
-private:
-    QWidget *m_widget;
-    bool m_painted = false;
+    int count = 0;
 };
-
 
 inline void writeFile(const QString &path, const QByteArray &bytes)
 {

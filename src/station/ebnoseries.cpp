@@ -149,7 +149,17 @@ EbNoDay ebNoDayFromLines(const QStringList &lines)
 EbNoDay ebNoDayFromLog(QByteArrayView contents, bool *complete)
 {
     DayBuilder day;
-    const bool all = forEachLogLine(contents, [&](QByteArrayView line) { day.add(Codec::fromWindows1252(line)); });
+    const bool all = forEachLogLine(contents, [&](QByteArrayView line) {
+        // A reading's line is short and plain ASCII, the same in Windows-1252:
+        // it is read without a copy on the heap.
+        char16_t text[64];
+        if (line.size() > qsizetype(std::size(text)) || std::any_of(line.begin(), line.end(), [](char c) { return c & 0x80; })) {
+            day.add(Codec::fromWindows1252(line));
+            return;
+        }
+        std::copy(line.begin(), line.end(), text);
+        day.add(QStringView(text, line.size()));
+    });
     if (complete)
         *complete = all;
     return day.finish();
