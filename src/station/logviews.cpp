@@ -161,7 +161,5 @@ LogDayLines LoadLogDay(const QString &logKind, const QString &logDateText, LogOr
         day.lines = SortByEvent(std::move(day.lines));
     if (file.cut || !complete)
         day.lines.prepend(PartReadLine(path, file.size));
-    day.lineFeeds = std::any_of(day.lines.cbegin(), day.lines.cend(),
-                                [](const QString &line) { return line.contains(QLatin1Char('\n')); });
     return day;
 }

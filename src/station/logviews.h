@@ -95,8 +95,7 @@ QString PartReadLine(const QString &path, qint64 size);
 struct LogDayLines
 {
     QStringList lines;
-    QString error;          // ErrorReportText when the file exists but cannot be read
-    bool lineFeeds = false; // a line holds a line feed and takes more than one row
+    QString error;  // ErrorReportText when the file exists but cannot be read
 };
 // What the viewer shows for a day's file: its lines in the order chosen, or
 // the single "does not exist" line for a missing or empty file; a file read
