@@ -156,32 +156,6 @@ private Q_SLOTS:
         QCOMPARE(QDir(home.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("Source.dat")});
     }
 
-    // Stops at its limit and says how long the file is.
-    void headOfAFile_data()
-    {
-        QTest::addColumn<int>("size");
-        QTest::addColumn<int>("limit");
-        QTest::newRow("shorter than the limit") << 10 << 16;
-        QTest::newRow("exactly the limit") << 16 << 16;
-        QTest::newRow("one byte over") << 17 << 16;
-        QTest::newRow("far over") << 100000 << 16;
-    }
-    void headOfAFile()
-    {
-        QFETCH(int, size);
-        QFETCH(int, limit);
-        TestHome home;
-        QByteArray bytes(size, 'x');
-        for (int i = 0; i < size; ++i)
-            bytes[i] = char('a' + i % 26);
-        home.write(QStringLiteral("big.log"), bytes);
-        const FileRead::Head head = FileRead::head(home.file(QStringLiteral("big.log")), limit);
-        QCOMPARE(head.bytes, bytes.left(limit));
-        QCOMPARE(head.size, qint64(size));
-        QCOMPARE(head.cut(), size > limit);
-        QCOMPARE(head.error, QString());
-    }
-
     // A port whose lock another running program holds stays that program's:
     // the open fails, names the holder, and the lock is left as it was.
     void portLockedByAnotherProgram()
