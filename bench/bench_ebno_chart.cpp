@@ -66,35 +66,17 @@ QByteArray ebNoDay(int daysBack)
     return bytes;
 }
 
-// Time until the widget's next paint has finished.
-class PaintWatch : public QObject
-{
-public:
-    explicit PaintWatch(QWidget *widget) : m_widget(widget) { widget->installEventFilter(this); }
-    bool painted() const { return m_painted; }
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (watched != m_widget || event->type() != QEvent::Paint)
-            return false;
-        m_widget->removeEventFilter(this);
-        QCoreApplication::sendEvent(m_widget, event);
-        m_painted = true;
-        return true;
-    }
-
-private:
-    QWidget *m_widget;
-    bool m_painted = false;
-};
-
+// Time until the chart has been read and painted.
 double untilPainted(QElapsedTimer &since, frmEbNoChart *chart)
 {
-    PaintWatch watch(chart->findChild<QChartView *>()->viewport());
-    while (!watch.painted())
+    BenchData::Paints paints(chart->findChild<QChartView *>()->viewport());
+    for (;;) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    return since.nsecsElapsed() / 1e6;
+        if (chart->isLoading())
+            paints.count = 0;
+        else if (paints.count > 0)
+            return since.nsecsElapsed() / 1e6;
+    }
 }
 
 void report(const char *what, QList<double> ms, double target)
@@ -113,10 +95,14 @@ int screenshots(frmActivityLog &viewer, const QString &folder)
     viewer.findChild<QPushButton *>(QStringLiteral("cmdChart"))->click();
     auto *chart = viewer.findChild<frmEbNoChart *>();
     chart->resize(1200, 760);
+    while (chart->isLoading())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     QCoreApplication::processEvents();
     if (!chart->grab().save(folder + QStringLiteral("/ebno-day-chart.png")))
         return 1;
     chart->findChild<QRadioButton *>(QStringLiteral("optMonth"))->click();
+    while (chart->isLoading())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     QCoreApplication::processEvents();
     return chart->grab().save(folder + QStringLiteral("/ebno-month.png")) ? 0 : 1;
 }

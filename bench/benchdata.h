@@ -7,10 +7,24 @@
 #include "schedule/schedulerecord.h"
 
 #include <QDir>
+#include <QEvent>
 #include <QFile>
 #include <QTime>
+#include <QWidget>
 
 namespace BenchData {
+
+// Counts a widget's paints.
+struct Paints : QObject
+{
+    explicit Paints(QWidget *widget) { widget->installEventFilter(this); }
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        count += event->type() == QEvent::Paint;
+        return false;
+    }
+    int count = 0;
+};
 
 inline void writeFile(const QString &path, const QByteArray &bytes)
 {

@@ -14,6 +14,7 @@ echo "Kestrelpoint benchmarks, $(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) cores,
 "$build/bench/bench_startup" 2>/dev/null
 "$build/bench/bench_switchlist" 2>/dev/null
 "$build/bench/bench_ebno_chart" 2>/dev/null
+"$build/bench/bench_large_files" 2>/dev/null
 
 # Idle CPU: the program with 999 schedules and two receivers beside a bare Qt
 # program with a 50 ms timer updating one label, both for 60 s.

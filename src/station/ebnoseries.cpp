@@ -2,10 +2,12 @@
 
 #include "ebnolog.h"
 #include "logviews.h"
+#include "platform/codec.h"
 #include "platform/paths.h"
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 
 int EbNoTrace::readings() const
 {
@@ -83,51 +85,95 @@ void addBetterPeriod(QList<EbNoBetterPeriod> &periods, int seconds, int receiver
 
 } // namespace
 
-EbNoDay ebNoDayFromLines(const QStringList &lines)
+namespace {
+
+// Takes the lines one at a time, so that a day is built without holding
+// every line of its file as text.
+class DayBuilder
 {
-    EbNoDay day;
-    std::array<QList<Entry>, 2> entries;
+public:
+    void add(QStringView text)
+    {
+        const std::optional<EbNoLogLine> line = readEbNoLogLine(text);
+        if (!line) {
+            ++m_day.unreadLines;
+            return;
+        }
+        const std::optional<double> dB = ebNoReading(line->value);
+        m_entries[line->receiver == 2 ? 1 : 0].append({line->seconds, dB});
+        if (line->receiver != 0)
+            m_tagged.append({line->seconds, line->receiver, EbNoNumber(line->value)});
+        if (dB) {
+            m_day.lowest = std::min(m_day.lowest.value_or(*dB), *dB);
+            m_day.highest = std::max(m_day.highest.value_or(*dB), *dB);
+        }
+    }
+
+    EbNoDay finish()
+    {
+        m_day.tagged = !m_tagged.isEmpty();
+        std::array<int, 2> maxStep{};
+        for (int r = 0; r < 2; ++r)
+            m_day.traces[r] = traceOf(std::move(m_entries[r]), &maxStep[r]);
+        int lastEbNo1 = 0;
+        int lastEbNo2 = 0;
+        for (const Tagged &t : std::as_const(m_tagged)) {
+            (t.receiver == 1 ? lastEbNo1 : lastEbNo2) = t.number;
+            addBetterPeriod(m_day.better, t.seconds, lastEbNo2 > lastEbNo1 ? 2 : 1, std::max(maxStep[0], maxStep[1]));
+        }
+        return std::move(m_day);
+    }
+
+private:
     struct Tagged
     {
         int seconds;
         int receiver;
         int number;
     };
-    QList<Tagged> tagged;
-    for (const QString &text : lines) {
-        const std::optional<EbNoLogLine> line = readEbNoLogLine(text);
-        if (!line) {
-            ++day.unreadLines;
-            continue;
-        }
-        const std::optional<double> dB = ebNoReading(line->value);
-        entries[line->receiver == 2 ? 1 : 0].append({line->seconds, dB});
-        if (line->receiver != 0)
-            tagged.append({line->seconds, line->receiver, EbNoNumber(line->value)});
-        if (dB) {
-            day.lowest = std::min(day.lowest.value_or(*dB), *dB);
-            day.highest = std::max(day.highest.value_or(*dB), *dB);
-        }
-    }
-    day.tagged = !tagged.isEmpty();
-    std::array<int, 2> maxStep{};
-    for (int r = 0; r < 2; ++r)
-        day.traces[r] = traceOf(entries[r], &maxStep[r]);
+    EbNoDay m_day;
+    std::array<QList<Entry>, 2> m_entries;
+    QList<Tagged> m_tagged;
+};
 
-    int lastEbNo1 = 0;
-    int lastEbNo2 = 0;
-    for (const Tagged &t : tagged) {
-        (t.receiver == 1 ? lastEbNo1 : lastEbNo2) = t.number;
-        addBetterPeriod(day.better, t.seconds, lastEbNo2 > lastEbNo1 ? 2 : 1, std::max(maxStep[0], maxStep[1]));
-    }
-    return day;
+} // namespace
+
+EbNoDay ebNoDayFromLines(const QStringList &lines)
+{
+    DayBuilder day;
+    for (const QString &line : lines)
+        day.add(line);
+    return day.finish();
+}
+
+EbNoDay ebNoDayFromLog(QByteArrayView contents, bool *complete)
+{
+    DayBuilder day;
+    const bool all = forEachLogLine(contents, [&](QByteArrayView line) {
+        // A reading's line is short and plain ASCII, the same in Windows-1252:
+        // it is read without a copy on the heap.
+        char16_t text[64];
+        if (line.size() > qsizetype(std::size(text)) || std::any_of(line.begin(), line.end(), [](char c) { return c & 0x80; })) {
+            day.add(Codec::fromWindows1252(line));
+            return;
+        }
+        std::copy(line.begin(), line.end(), text);
+        day.add(QStringView(text, line.size()));
+    });
+    if (complete)
+        *complete = all;
+    return day.finish();
 }
 
 EbNoDay loadEbNoDay(const QDate &day)
 {
-    const LogDayFile file = ReadLogDay(Paths::logFile(QStringLiteral("EB"), day));
-    EbNoDay result = ebNoDayFromLines(SplitLogLines(file.contents));
+    const QString path = Paths::logFile(QStringLiteral("EB"), day);
+    const LogDayFile file = ReadLogDay(path);
+    bool complete = true;
+    EbNoDay result = ebNoDayFromLog(file.contents, &complete);
     result.error = file.error;
+    if (file.cut || !complete)
+        result.partRead = PartReadLine(path, file.size);
     return result;
 }
 
@@ -172,6 +218,8 @@ EbNoMonth loadEbNoMonth(const QDate &last)
         const EbNoDay day = loadEbNoDay(d);
         if (month.error.isEmpty() && !day.error.isEmpty())
             month.error = day.error;
+        if (month.partRead.isEmpty())
+            month.partRead = day.partRead;
         month.tagged = month.tagged || day.tagged;
         for (int r = 0; r < 2; ++r)
             month.days[r].append(dayStats(day.traces[r]));
@@ -218,4 +266,83 @@ int ebNoTimeStep(double spanSeconds)
             return step;
     }
     return 10800;
+}
+
+EbNoRun drawnReadings(const EbNoRun &run, double from, double to, int columns)
+{
+    const auto before = [](const EbNoPoint &p, double t) { return p.seconds < t; };
+    const auto after = [](double t, const EbNoPoint &p) { return t < p.seconds; };
+    const qsizetype first = std::lower_bound(run.begin(), run.end(), from, before) - run.begin();
+    const qsizetype end = std::upper_bound(run.begin(), run.end(), to, after) - run.begin();
+    const qsizetype start = std::max<qsizetype>(first - 1, 0);
+    const qsizetype stop = std::min(end + 1, run.size());
+    if (stop - start <= 2 * qsizetype(columns) || to <= from)
+        return run.mid(start, stop - start);
+
+    EbNoRun drawn;
+    if (start < first)
+        drawn.append(run.at(start));
+    const double width = (to - from) / columns;
+    for (qsizetype i = first; i < end;) {
+        const int column = std::min(int((run.at(i).seconds - from) / width), columns - 1);
+        qsizetype low = i;
+        qsizetype high = i;
+        for (++i; i < end && std::min(int((run.at(i).seconds - from) / width), columns - 1) == column; ++i) {
+            if (run.at(i).dB < run.at(low).dB)
+                low = i;
+            if (run.at(i).dB > run.at(high).dB)
+                high = i;
+        }
+        drawn.append(run.at(std::min(low, high)));
+        if (low != high)
+            drawn.append(run.at(std::max(low, high)));
+    }
+    if (end < stop)
+        drawn.append(run.at(end));
+    return drawn;
+}
+
+namespace {
+
+// At most `most` items: when there are more, the items parted by the
+// shortest gaps (the later of equal ones) are joined.
+template <typename Item, typename Gap, typename Join>
+QList<Item> joinClosest(const QList<Item> &items, int most, Gap gap, Join join)
+{
+    if (items.size() <= most)
+        return items;
+    QList<qsizetype> order(items.size() - 1);
+    std::iota(order.begin(), order.end(), 1);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](qsizetype a, qsizetype b) { return gap(items.at(a - 1), items.at(a)) > gap(items.at(b - 1), items.at(b)); });
+    QList<bool> parted(items.size(), false);
+    for (qsizetype i = 0; i < most - 1; ++i)
+        parted[order.at(i)] = true;
+    QList<Item> joined{items.first()};
+    for (qsizetype i = 1; i < items.size(); ++i) {
+        if (parted.at(i))
+            joined.append(items.at(i));
+        else
+            join(joined.last(), items.at(i));
+    }
+    return joined;
+}
+
+} // namespace
+
+QList<EbNoRun> drawnRuns(const QList<EbNoRun> &runs, int most)
+{
+    return joinClosest(
+        runs, most, [](const EbNoRun &a, const EbNoRun &b) { return b.first().seconds - a.last().seconds; },
+        [](EbNoRun &a, const EbNoRun &b) { a.append(b); });
+}
+
+QList<EbNoBetterPeriod> drawnPeriods(const QList<EbNoBetterPeriod> &periods, int receiver, int most)
+{
+    QList<EbNoBetterPeriod> own;
+    std::copy_if(periods.begin(), periods.end(), std::back_inserter(own),
+                 [&](const EbNoBetterPeriod &p) { return p.receiver == receiver; });
+    return joinClosest(
+        own, most, [](const EbNoBetterPeriod &a, const EbNoBetterPeriod &b) { return b.from - a.to; },
+        [](EbNoBetterPeriod &a, const EbNoBetterPeriod &b) { a.to = b.to; });
 }

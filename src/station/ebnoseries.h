@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QDate>
 #include <QList>
 #include <QString>
@@ -54,11 +55,16 @@ struct EbNoDay
     int unreadLines = 0;  // lines in neither layout, left out
     std::optional<double> lowest;
     std::optional<double> highest;
-    QString error;  // ErrorReportText when the file exists but cannot be read
+    QString error;     // ErrorReportText when the file exists but cannot be read
+    QString partRead;  // PartReadLine when only the file's first part was read
 };
 
 EbNoDay ebNoDayFromLines(const QStringList &lines);
-// The day's log; a missing or empty file is a day without readings.
+// The same from a log file's bytes, without holding its lines as text;
+// `complete` false when the file has more lines than are read.
+EbNoDay ebNoDayFromLog(QByteArrayView contents, bool *complete = nullptr);
+// The day's log, bounded as the log viewer reads it; a missing or empty file
+// is a day without readings. Safe to run on any thread.
 EbNoDay loadEbNoDay(const QDate &day);
 
 // The nearest reading to a time of day, or nothing for a trace without one.
@@ -83,9 +89,25 @@ struct EbNoMonth
     std::array<QList<std::optional<EbNoDayStats>>, 2> days;  // [receiver - 1][day - first]
     std::optional<double> lowest;
     std::optional<double> highest;
-    QString error;  // the first day file that could not be read
+    QString error;     // the first day file that could not be read
+    QString partRead;  // the first day file read only in part
 };
+// Safe to run on any thread.
 EbNoMonth loadEbNoMonth(const QDate &last);
+
+// What a chart draws of a run over `columns` columns of the time span
+// [from, to] (seconds of the day): the lowest and highest reading of each
+// column, in time order, so that a dip narrower than a column stays in
+// sight, and the nearest reading outside the span on either side, so that the
+// line reaches its edges. A run with no more than two readings a column is
+// drawn whole.
+EbNoRun drawnReadings(const EbNoRun &run, double from, double to, int columns);
+
+// At most `most` runs, for a chart to draw: when there are more, the runs
+// parted by the shortest gaps are joined, so that the longest gaps stay gaps.
+QList<EbNoRun> drawnRuns(const QList<EbNoRun> &runs, int most);
+// The same for one receiver's better periods.
+QList<EbNoBetterPeriod> drawnPeriods(const QList<EbNoBetterPeriod> &periods, int receiver, int most);
 
 // The dB axis: the readings with a decibel to spare at either end and at
 // least six decibels across, within what a receiver reports; 0 to 20 dB

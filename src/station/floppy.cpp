@@ -104,6 +104,9 @@ bool saveSteps(Station &station, const FloppyProgress &progress, QString *error)
     progress(1);
     if (!checkFloppy(error))
         return false;
+    // A backup cut short (the disk pulled, a power cut) left its unfinished
+    // copies on the floppy.
+    FileWrite::removeLeftovers(Paths::floppyDir());
     QByteArray schedules;
     for (const QString &record : station.store().readAll())
         schedules += Codec::toWindows1252(record);

@@ -62,9 +62,15 @@ PrintListing BuildLogPrintout(const QString &logKind, const QString &logDateText
     return page.writer.finish(title.isEmpty() ? QStringLiteral("Kestrelpoint Log") : title);
 }
 
+PrintResult PrintLogJob(const QString &logKind, const QString &logDateText, const QStringList &lines,
+                        const PrintTarget &target)
+{
+    return printListing(BuildLogPrintout(logKind, logDateText, lines), target);
+}
+
 bool PrintLog(const QString &logKind, const QString &logDateText, const QStringList &lines, const PrintTarget &target)
 {
-    const PrintResult result = printListing(BuildLogPrintout(logKind, logDateText, lines), target);
+    const PrintResult result = PrintLogJob(logKind, logDateText, lines, target);
     if (!result.ok)
         ShowErrorMessage(ErrorReportText(result.number, result.description));
     return result.ok;

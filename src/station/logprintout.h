@@ -13,7 +13,11 @@ QString LogPrintTitle(const QString &logKind);
 // The page breaks after its 51st line, even when no line follows.
 PrintListing BuildLogPrintout(const QString &logKind, const QString &logDateText, const QStringList &lines);
 
-// Prints the lines as one job. A job that cannot be printed is shown in the
-// error window and prints nothing; false then.
+// Prints the lines as one job. Safe to run on any thread: a long log's job
+// is laid out and printed beside the window.
+PrintResult PrintLogJob(const QString &logKind, const QString &logDateText, const QStringList &lines,
+                        const PrintTarget &target);
+// The same, with a job that cannot be printed shown in the error window;
+// false then.
 bool PrintLog(const QString &logKind, const QString &logDateText, const QStringList &lines,
               const PrintTarget &target = PrintTarget::fromEnvironment());

@@ -81,20 +81,19 @@ LogDayListing ListLogDays(const QString &logKind)
     return listing;
 }
 
-QStringList SplitLogLines(const QByteArray &contents)
+QStringList SplitLogLines(const QByteArray &contents, bool *complete)
 {
     QStringList lines;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < contents.size(); ++i) {
-        if (contents.at(i) != '\r')
-            continue;
-        lines.append(Codec::fromWindows1252(QByteArrayView(contents).sliced(start, i - start)));
-        if (i + 1 < contents.size() && contents.at(i + 1) == '\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < contents.size())
-        lines.append(Codec::fromWindows1252(QByteArrayView(contents).sliced(start)));
+    const bool all = forEachLogLine(contents, [&](QByteArrayView line) {
+        if (line.size() <= kLongestShownLine) {
+            lines.append(Codec::fromWindows1252(line));
+            return;
+        }
+        lines.append(Codec::fromWindows1252(line.first(kLongestShownLine))
+                     + QStringLiteral(" ... (a line of %1 characters, cut)").arg(line.size()));
+    });
+    if (complete)
+        *complete = all;
     return lines;
 }
 
@@ -103,15 +102,13 @@ QString EventSortKey(const QString &line)
     return line.mid(9) + QLatin1Char(' ') + line.left(8);
 }
 
-QStringList SortByEvent(const QStringList &lines)
+QStringList SortByEvent(QStringList lines)
 {
-    QStringList keys;
-    keys.reserve(lines.size());
-    for (const QString &line : lines)
-        keys.append(EventSortKey(line));
-    std::stable_sort(keys.begin(), keys.end(),
+    for (QString &line : lines)
+        line = EventSortKey(line);
+    std::stable_sort(lines.begin(), lines.end(),
                      [](const QString &a, const QString &b) { return QString::compare(a, b, Qt::CaseInsensitive) < 0; });
-    return keys;
+    return lines;
 }
 
 QString MissingLogLine(const QString &logDateText)
@@ -119,31 +116,50 @@ QString MissingLogLine(const QString &logDateText)
     return QStringLiteral("Log for ") + logDateText + QStringLiteral(" does not exist.");
 }
 
-QStringList LogLinesToShow(const QByteArray &contents, LogOrder order, const QString &logDateText)
+QString PartReadLine(const QString &path, qint64 size)
 {
-    if (contents.isEmpty())
-        return {MissingLogLine(logDateText)};
-    const QStringList lines = SplitLogLines(contents);
-    return order == LogOrder::ByEvent ? SortByEvent(lines) : lines;
+    return QStringLiteral("Only the first %1 MB or %2 lines of %3 (%4 MB) are shown.")
+        .arg(kLogReadLimit / (1024 * 1024))
+        .arg(kMostLogLines)
+        .arg(path)
+        .arg(double(size) / (1024 * 1024), 0, 'f', 1);
 }
 
 LogDayFile ReadLogDay(const QString &path)
 {
     LogDayFile file;
     const QFileInfo info(path);
-    if (info.isFile() && info.size() > 0)
-        FileRead::whole(path, file.contents, &file.error);
+    if (!info.isFile() || info.size() == 0)
+        return file;
+    FileRead::Head head = FileRead::head(path, kLogReadLimit);
+    file.error = head.error;
+    file.size = head.size;
+    file.cut = head.cut();
+    // The line the limit cut in two is left out, unless it is the only one.
+    if (const qsizetype end = head.bytes.lastIndexOf('\r'); file.cut && end >= 0)
+        head.bytes.truncate(end + 1);
+    file.contents = std::move(head.bytes);
     return file;
 }
 
 LogDayLines LoadLogDay(const QString &logKind, const QString &logDateText, LogOrder order)
 {
     LogDayLines day;
-    const LogDayFile file = ReadLogDay(LogFileName(logKind, logDateText));
+    const QString path = LogFileName(logKind, logDateText);
+    const LogDayFile file = ReadLogDay(path);
     if (!file.error.isEmpty()) {
         day.error = file.error;
         return day;
     }
-    day.lines = LogLinesToShow(file.contents, order, logDateText);
+    if (file.contents.isEmpty()) {
+        day.lines = {MissingLogLine(logDateText)};
+        return day;
+    }
+    bool complete = true;
+    day.lines = SplitLogLines(file.contents, &complete);
+    if (order == LogOrder::ByEvent)
+        day.lines = SortByEvent(std::move(day.lines));
+    if (file.cut || !complete)
+        day.lines.prepend(PartReadLine(path, file.size));
     return day;
 }

@@ -30,9 +30,7 @@ bool Station::InitProgram(QString *error)
     const QString data = Paths::dataDir();
     if (!Paths::makeFolder(data, error) || !Paths::makeFolder(Paths::logsDir(), error))
         return false;
-    FileWrite::removeLeftovers(data, {QStringLiteral("SwitchList.dat"), SettingsFiles::kSettingsName,
-                                      SettingsFiles::kTimeResetName, QStringLiteral("Source.dat"),
-                                      QStringLiteral("Kestrelpoint.hlp")});
+    FileWrite::removeLeftovers(data);
     QString reason;
     if (!SettingsFiles::ReadTimeResetFile(data, settings, &reason))
         return failFile(reason, error);

@@ -108,8 +108,6 @@ QAreaSeries *betterStrip(const QList<EbNoBetterPeriod> &periods, int receiver)
     auto *upper = new QLineSeries;
     auto *lower = new QLineSeries;
     for (const EbNoBetterPeriod &p : periods) {
-        if (p.receiver != receiver)
-            continue;
         upper->append({{hours(p.from), 0}, {hours(p.from), kHeight}, {hours(p.to), kHeight}, {hours(p.to), 0}});
         lower->append({{hours(p.from), 0}, {hours(p.to), 0}});
     }
@@ -131,19 +129,38 @@ QString EbNoCharts::traceName(int receiver, bool tagged)
     return receiver == 2 ? QStringLiteral("R2") : QStringLiteral("R1");
 }
 
-QChart *EbNoCharts::dayChart(const EbNoDay &day, const QString &title, const PointHandler &onPoint)
+namespace {
+
+QList<QPointF> chartPoints(const EbNoRun &run)
+{
+    QList<QPointF> points;
+    points.reserve(run.size());
+    for (const EbNoPoint &p : run)
+        points.append({hours(p.seconds), p.dB});
+    return points;
+}
+
+// The lines of the day chart with the readings each stands for, drawn anew
+// for the span shown.
+struct DrawnLines
+{
+    QList<std::pair<QLineSeries *, EbNoRun>> lines;
+    int columns;
+    void draw(qreal fromHours, qreal toHours) const
+    {
+        for (const auto &[line, run] : lines)
+            line->replace(chartPoints(drawnReadings(run, fromHours * 3600, toHours * 3600, columns)));
+    }
+};
+
+} // namespace
+
+QChart *EbNoCharts::dayChart(const EbNoDay &day, const QString &title, const PointHandler &onPoint, int columns)
 {
     QChart *chart = newChart(title);
     auto *x = new QCategoryAxis;
     x->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     x->setTitleText(QStringLiteral("Time of day"));
-    // Zooming in or out labels the new span, within the day.
-    QObject::connect(x, &QValueAxis::rangeChanged, x, [x](qreal from, qreal to) {
-        if (from < 0 || to > 24)
-            x->setRange(std::max(from, 0.0), std::min(to, 24.0));
-        else
-            labelTimes(x, from, to);
-    });
     const EbNoTimeRange time = ebNoTimeRange(day);
     x->setRange(hours(time.from), hours(time.to));
     labelTimes(x, hours(time.from), hours(time.to));
@@ -151,8 +168,8 @@ QChart *EbNoCharts::dayChart(const EbNoDay &day, const QString &title, const Poi
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
 
+    DrawnLines drawn{{}, columns};
     for (int receiver = 1; receiver <= 2; ++receiver) {
-        const EbNoTrace &trace = day.traces[receiver - 1];
         const QString name = traceName(receiver, day.tagged);
         QPen pen(receiverColour(receiver), 2);
         bool inLegend = true;
@@ -162,19 +179,15 @@ QChart *EbNoCharts::dayChart(const EbNoDay &day, const QString &title, const Poi
         alone->setMarkerSize(7);
         alone->setColor(receiverColour(receiver));
         alone->setBorderColor(receiverColour(receiver));
-        for (const EbNoRun &run : trace.runs) {
+        for (const EbNoRun &run : drawnRuns(day.traces[receiver - 1].runs, kMostDrawnRuns)) {
             if (run.size() == 1) {
                 alone->append(hours(run.first().seconds), run.first().dB);
                 continue;
             }
-            QList<QPointF> points;
-            points.reserve(run.size());
-            for (const EbNoPoint &p : run)
-                points.append({hours(p.seconds), p.dB});
             auto *line = new QLineSeries;
             line->setName(name);
             line->setPen(pen);
-            line->replace(points);
+            drawn.lines.append({line, run});
             addSeries(chart, line, x, y, inLegend);
             connectPoints(line, receiver, onPoint);
             inLegend = false;
@@ -186,6 +199,16 @@ QChart *EbNoCharts::dayChart(const EbNoDay &day, const QString &title, const Poi
         addSeries(chart, alone, x, y, inLegend);
         connectPoints(alone, receiver, onPoint);
     }
+    drawn.draw(hours(time.from), hours(time.to));
+    // Zooming in or out labels and draws the new span, within the day.
+    QObject::connect(x, &QValueAxis::rangeChanged, x, [x, drawn](qreal from, qreal to) {
+        if (from < 0 || to > 24) {
+            x->setRange(std::max(from, 0.0), std::min(to, 24.0));
+            return;
+        }
+        labelTimes(x, from, to);
+        drawn.draw(from, to);
+    });
 
     if (!day.better.isEmpty()) {
         auto *strip = new QValueAxis;
@@ -193,7 +216,7 @@ QChart *EbNoCharts::dayChart(const EbNoDay &day, const QString &title, const Poi
         strip->setVisible(false);
         chart->addAxis(strip, Qt::AlignRight);
         for (int receiver = 1; receiver <= 2; ++receiver)
-            addSeries(chart, betterStrip(day.better, receiver), x, strip, true);
+            addSeries(chart, betterStrip(drawnPeriods(day.better, receiver, kMostDrawnRuns), receiver), x, strip, true);
     }
     return chart;
 }

@@ -24,8 +24,12 @@ using PointHandler = std::function<void(int receiver, const QPointF &value, bool
 QString traceName(int receiver, bool tagged);
 
 // Hours on the x axis (labelled at round times, again after each zoom), and
-// decibels on the y axis.
-QChart *dayChart(const EbNoDay &day, const QString &title, const PointHandler &onPoint);
+// decibels on the y axis. However many readings the day has, the chart draws
+// at most two of each of `columns` columns across the span shown (its
+// lowest and highest), again after each zoom, and at most kMostDrawnRuns
+// lines and strips a receiver.
+inline constexpr int kMostDrawnRuns = 60;
+QChart *dayChart(const EbNoDay &day, const QString &title, const PointHandler &onPoint, int columns);
 QChart *monthChart(const EbNoMonth &month, const QString &title, const PointHandler &onPoint);
 
 }

@@ -10,7 +10,9 @@
 #include "twips.h"
 #include "windowfront.h"
 
+#include <QApplication>
 #include <QEvent>
+#include <QListView>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
@@ -71,12 +73,9 @@ void frmActivityLog::buildControls()
     cmdChart->setToolTip(QStringLiteral("Chart of the day's EbNo readings, or of the month up to it"));
     cmdChart->setVisible(isEbNo());
 
-    lstActivityLog = new QListWidget(m_area);
-    lstActivityLog->setObjectName(QStringLiteral("lstActivityLog"));
+    lstActivityLog = LogDayList::makeLineList(m_area);
     lstActivityLog->setGeometry(twipsRect(240, 480, 6735, 2400));
     lstActivityLog->setFont(courier(9.75));
-    // A line longer than the list scrolls rather than losing its end.
-    lstActivityLog->setTextElideMode(Qt::ElideNone);
     lstActivityLog->hide();
 
     mnuFiles = menuBar()->addMenu(QStringLiteral("Files"));
@@ -118,7 +117,8 @@ void frmActivityLog::toggleDay()
     mnuPrint->setEnabled(true);
 
     if (m_state == ViewState::Showing) {
-        lstActivityLog->clear();
+        m_load.drop();
+        LogDayList::setLines(lstActivityLog, {});
         lstActivityLog->hide();
         Option1->show();
         Option2->show();
@@ -134,17 +134,22 @@ void frmActivityLog::toggleDay()
     lstDate->hide();
     setWindowTitle((isEbNo() ? QStringLiteral("EbNo Log for ") : QStringLiteral("Activity Log for ")) + LogDateText);
     m_state = ViewState::Showing;
-    LogDayList::showDay(lstActivityLog, m_logKind, LogDateText,
+    LogDayList::showDay(m_load, lstActivityLog, m_logKind, LogDateText,
                         Option2->isChecked() ? LogOrder::ByEvent : LogOrder::ByTime);
 }
 
 void frmActivityLog::printShownLog()
 {
-    QStringList lines;
-    lines.reserve(lstActivityLog->count());
-    for (int i = 0; i < lstActivityLog->count(); ++i)
-        lines.append(lstActivityLog->item(i)->text());
-    PrintLog(m_logKind, LogDateText, lines);
+    // The job belongs to the program, not to the window: closing the viewer
+    // neither stops it nor loses its failure.
+    auto *job = new QFutureWatcher<PrintResult>(qApp);
+    connect(job, &QFutureWatcherBase::finished, job, [job] {
+        job->deleteLater();
+        if (const PrintResult result = job->result(); !result.ok)
+            ShowErrorMessage(ErrorReportText(result.number, result.description));
+    });
+    job->setFuture(QtConcurrent::run(PrintLogJob, m_logKind, LogDateText, LogDayList::shownLines(lstActivityLog),
+                                     PrintTarget::fromEnvironment()));
 }
 
 void frmActivityLog::openChart()

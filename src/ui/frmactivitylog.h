@@ -1,11 +1,13 @@
 #pragma once
 
+#include "backgroundload.h"
 #include "station/logviews.h"
 
 #include <QMainWindow>
 #include <QPointer>
 
 class QAction;
+class QListView;
 class QListWidget;
 class QMenu;
 class QPushButton;
@@ -24,11 +26,14 @@ public:
     explicit frmActivityLog(Station &station, QWidget *parent = nullptr);
 
     QString logKind() const { return m_logKind; }
+    // A day is being read beside the window.
+    bool isLoading() const { return m_load.running(); }
 
     // cmdOk and a double click on a day: show the selected day, or go back
     // to the day list when a day is shown.
     void toggleDay();
-    // Files > Print: the lines shown at this moment, as one job.
+    // Files > Print: the lines shown at this moment, as one job, laid out
+    // and printed beside the window.
     void printShownLog();
     // cmdChart (Eb/No logs only): the chart of the selected day, in the
     // viewer's one chart window, which closes with the viewer.
@@ -48,6 +53,7 @@ private:
     QString m_logKind;
     QString LogDateText;
     ViewState m_state = ViewState::Choosing;
+    BackgroundLoad m_load{this};
 
     QWidget *m_area;
     QListWidget *lstDate;
@@ -57,7 +63,7 @@ private:
     QPushButton *cmdClose;
     QPushButton *cmdChart;
     QPointer<frmEbNoChart> m_chart;
-    QListWidget *lstActivityLog;
+    QListView *lstActivityLog;
     QMenu *mnuFiles;
     QAction *mnuPrint;
     QAction *mnuExit;

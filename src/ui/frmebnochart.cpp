@@ -15,6 +15,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTimer>
 #include <QToolTip>
 #include <QVBoxLayout>
@@ -101,39 +102,55 @@ QString frmEbNoChart::dayText(const QDate &day) const
 void frmEbNoChart::showDay(const QDate &day)
 {
     m_day = day;
-    m_month = false;
     optDay->setChecked(true);
-    m_dayData = loadEbNoDay(day);
+    setWindowTitle(QStringLiteral("EbNo Chart for ") + dayText(day));
+    lblNote->setText(QStringLiteral("Reading the EbNo log of ") + dayText(day) + QStringLiteral(" ..."));
+    m_load.start([day] { return loadEbNoDay(day); }, [this, day](EbNoDay data) { dayRead(day, std::move(data)); });
+}
+
+void frmEbNoChart::dayRead(const QDate &day, EbNoDay data)
+{
+    m_dayData = std::move(data);
+    m_shownMonth = false;
     if (!m_dayData.error.isEmpty())
         ShowErrorMessage(m_dayData.error);
     const bool none = m_dayData.traces[0].readings() + m_dayData.traces[1].readings() == 0;
-    setWindowTitle(QStringLiteral("EbNo Chart for ") + dayText(day));
     const QString title = QStringLiteral("Eb/No on ") + dayText(day) + (none ? QStringLiteral(": no readings") : QString());
     // A click on a reading still reaches it; a drag elsewhere zooms.
     chtEbNo->setRubberBand(QChartView::RubberBands(QChartView::HorizontalRubberBand) | QChartView::ClickThroughRubberBand);
-    showChart(EbNoCharts::dayChart(m_dayData, title, std::bind_front(&frmEbNoChart::pointAt, this)));
+    // Two readings at most for each pixel column of the widest chart the screen holds.
+    showChart(EbNoCharts::dayChart(m_dayData, title, std::bind_front(&frmEbNoChart::pointAt, this),
+                                   screen()->size().width()));
     lblPoint->setText(kPointHint);
-    lblNote->setText(m_dayData.unreadLines == 0
-                         ? QString()
-                         : QStringLiteral("%1 line(s) of the log are in no reading's layout and are not shown.")
-                               .arg(m_dayData.unreadLines));
+    QStringList notes{m_dayData.partRead};
+    if (m_dayData.unreadLines > 0)
+        notes.append(
+            QStringLiteral("%1 line(s) of the log are in no reading's layout and are not shown.").arg(m_dayData.unreadLines));
+    lblNote->setText(notes.join(QLatin1Char(' ')).trimmed());
 }
 
 void frmEbNoChart::showMonth(const QDate &last)
 {
     m_day = last;
-    m_month = true;
     optMonth->setChecked(true);
-    m_monthData = loadEbNoMonth(last);
+    setWindowTitle(QStringLiteral("EbNo Month to ") + dayText(last));
+    lblNote->setText(QStringLiteral("Reading the EbNo logs of the month to ") + dayText(last) + QStringLiteral(" ..."));
+    m_load.start([last] { return loadEbNoMonth(last); },
+                 [this, last](EbNoMonth data) { monthRead(last, std::move(data)); });
+}
+
+void frmEbNoChart::monthRead(const QDate &last, EbNoMonth data)
+{
+    m_monthData = std::move(data);
+    m_shownMonth = true;
     if (!m_monthData.error.isEmpty())
         ShowErrorMessage(m_monthData.error);
-    setWindowTitle(QStringLiteral("EbNo Month to ") + dayText(last));
     const QString title = QStringLiteral("Eb/No from %1 to %2: each day's lowest, mean and highest reading")
                               .arg(dayText(m_monthData.first), dayText(last));
     chtEbNo->setRubberBand(QChartView::NoRubberBand);
     showChart(EbNoCharts::monthChart(m_monthData, title, std::bind_front(&frmEbNoChart::pointAt, this)));
     lblPoint->setText(kDayHint);
-    lblNote->clear();
+    lblNote->setText(m_monthData.partRead);
 }
 
 void frmEbNoChart::showChart(QChart *chart)
@@ -146,7 +163,7 @@ void frmEbNoChart::showChart(QChart *chart)
 void frmEbNoChart::pointAt(int receiver, const QPointF &value, bool clicked)
 {
     QString text;
-    if (!m_month) {
+    if (!m_shownMonth) {
         const std::optional<EbNoPoint> p = nearestReading(m_dayData.traces[receiver - 1], value.x() * 3600);
         if (!p)
             return;
@@ -186,7 +203,7 @@ void frmEbNoChart::printChart()
 void frmEbNoChart::chooseImageFile()
 {
     const QString name = QStringLiteral("EbNo-") + m_day.toString(QStringLiteral("yyMMdd"))
-        + (m_month ? QStringLiteral("-month") : QString()) + QStringLiteral(".png");
+        + (optMonth->isChecked() ? QStringLiteral("-month") : QString()) + QStringLiteral(".png");
     // Opened without a nested event loop: the clock tick runs on meanwhile.
     auto *dialog = new QFileDialog(this, QStringLiteral("Save Image"), QDir::home().filePath(name),
                                    QStringLiteral("PNG images (*.png)"));

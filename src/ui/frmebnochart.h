@@ -1,5 +1,6 @@
 #pragma once
 
+#include "backgroundload.h"
 #include "station/ebnoseries.h"
 
 #include <QDate>
@@ -14,8 +15,9 @@ class QRadioButton;
 // The Eb/No charts of the log viewer: a day's readings against the time of
 // day, or the month up to that day as daily bands. Pointing at a reading
 // shows its time and value; clicking a day of the month opens its day chart.
-// The window reads the log files when it shows a chart, and keeps what it
-// read for the pointer.
+// The window reads the log files beside it when it shows a chart (the chart
+// shown stays until the new one is ready), and keeps what it read for the
+// pointer.
 class frmEbNoChart : public QWidget
 {
     Q_OBJECT
@@ -28,8 +30,12 @@ public:
     void showMonth(const QDate &last);
 
     QChart *chart() const;
+    // A chart's log files are being read beside the window.
+    bool isLoading() const { return m_load.running(); }
 
 private:
+    void dayRead(const QDate &day, EbNoDay data);
+    void monthRead(const QDate &last, EbNoMonth data);
     void showChart(QChart *chart);
     void pointAt(int receiver, const QPointF &value, bool clicked);
     void printChart();
@@ -37,10 +43,12 @@ private:
     void saveImage(const QString &path);
     QString dayText(const QDate &day) const;
 
+    // The day asked for; what the chart shows and the pointer reads.
     QDate m_day;
-    bool m_month = false;
+    bool m_shownMonth = false;
     EbNoDay m_dayData;
     EbNoMonth m_monthData;
+    BackgroundLoad m_load{this};
 
     QRadioButton *optDay;
     QRadioButton *optMonth;

@@ -8,6 +8,7 @@
 #include "twips.h"
 
 #include <QEvent>
+#include <QListView>
 #include <QListWidget>
 #include <QPushButton>
 
@@ -38,11 +39,8 @@ frmMPEGLog::frmMPEGLog(Station &station, QWidget *parent) : QWidget(parent, Qt::
     cmdClose->setGeometry(twipsRect(4080, 4560, 855, 375));
     cmdClose->setFont(msSansSerif(9.75, true));
 
-    lstActivityLog = new QListWidget(this);
-    lstActivityLog->setObjectName(QStringLiteral("lstActivityLog"));
+    lstActivityLog = LogDayList::makeLineList(this);
     lstActivityLog->setGeometry(twipsRect(120, 240, 7455, 4155));
-    // A line longer than the list scrolls rather than losing its end.
-    lstActivityLog->setTextElideMode(Qt::ElideNone);
     lstActivityLog->hide();
 
     connect(cmdOk, &QPushButton::clicked, this, &frmMPEGLog::toggleDay);
@@ -64,7 +62,8 @@ void frmMPEGLog::toggleDay()
         return;
 
     if (m_state == ViewState::Showing) {
-        lstActivityLog->clear();
+        m_load.drop();
+        LogDayList::setLines(lstActivityLog, {});
         lstActivityLog->hide();
         lstDate->show();
         m_state = ViewState::Choosing;
@@ -75,7 +74,7 @@ void frmMPEGLog::toggleDay()
     lstDate->hide();
     setWindowTitle(LogDateText + QStringLiteral(" MPEG Log"));
     m_state = ViewState::Showing;
-    LogDayList::showDay(lstActivityLog, kMpegKind, LogDateText, LogOrder::ByTime);
+    LogDayList::showDay(m_load, lstActivityLog, kMpegKind, LogDateText, LogOrder::ByTime);
 }
 
 void frmMPEGLog::changeEvent(QEvent *event)

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "backgroundload.h"
+
 #include <QWidget>
 
+class QListView;
 class QListWidget;
 class QPushButton;
 class Station;
@@ -17,6 +20,8 @@ public:
     // cmdOk and a double click on a day: show the selected day, or go back
     // to the day list when a day is shown.
     void toggleDay();
+    // A day is being read beside the window.
+    bool isLoading() const { return m_load.running(); }
 
 protected:
     void changeEvent(QEvent *event) override;
@@ -29,9 +34,10 @@ private:
     Station &m_station;
     QString LogDateText;
     ViewState m_state = ViewState::Choosing;
+    BackgroundLoad m_load{this};
 
     QListWidget *lstDate;
     QPushButton *cmdOk;
     QPushButton *cmdClose;
-    QListWidget *lstActivityLog;
+    QListView *lstActivityLog;
 };

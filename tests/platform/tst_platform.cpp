@@ -6,11 +6,19 @@
 #include "platform/printer.h"
 #include "platform/serialchannel.h"
 
+#include <QGuiApplication>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QStandardPaths>
+#include <QSysInfo>
 #include <QtTest>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 
 using Pages = QList<QStringList>;
 
@@ -89,26 +97,100 @@ private Q_SLOTS:
         QCOMPARE(home.read(QStringLiteral("AL.log")), QByteArray("one\r\ntwo\r\n"));
     }
 
-    void leftoversOfOurOwnReplacesGo_data()
+    // Only the copies a replace cut short goes; whatever else an operator
+    // keeps in the data folder stays, whatever its name.
+    void removesOnlyItsOwnUnfinishedCopies_data()
     {
         QTest::addColumn<QString>("name");
+        QTest::addColumn<char>("kind"); // f a file, d a folder, l a link to Source.dat
         QTest::addColumn<bool>("removed");
 
-        QTest::newRow("a copy of the schedule file") << "SwitchList.dat.a1B2c3" << true;
-        QTest::newRow("a copy of the settings file") << "Kestrelpoint.ini.ZZ9zz9" << true;
-        QTest::newRow("the file itself") << "SwitchList.dat" << false;
-        QTest::newRow("the operator's own backup") << "SwitchList.dat.backup" << false;
-        QTest::newRow("five letters") << "SwitchList.dat.a1B2c" << false;
-        QTest::newRow("another file's copy") << "Notes.txt.a1B2c3" << false;
+        const QString copy = QStringLiteral(".kestrelpoint-temp-a1B2c3-SwitchList.dat");
+        QTest::newRow("a copy of the schedule file") << copy << 'f' << true;
+        QTest::newRow("a copy of a file no list names") << ".kestrelpoint-temp-ZZ9zz9-StatusServer.ini" << 'f' << true;
+        for (const char *name : {"SwitchList.dat.bak", "SwitchList.dat~", "SwitchList.dat.Backup", "SwitchList.dat.backup",
+                                 "SwitchList.dat.201912", "Source.dat.Spare1", "Kestrelpoint.hlp.OLD123",
+                                 "Kestrelpoint.ini.Orig01", "switchlist.dat.COPY01", "SwitchList.dat.a1B2c3",
+                                 ".kestrelpoint.lock", ".Kestrelpoint-temp-a1B2c3-SwitchList.dat",
+                                 ".kestrelpoint-temp-a1B2c-SwitchList.dat", ".kestrelpoint-temp-a1B2c3-"})
+            QTest::newRow(name) << QString::fromLatin1(name) << 'f' << false;
+        QTest::newRow("a folder named like a copy") << copy << 'd' << false;
+        QTest::newRow("a link named like a copy") << copy << 'l' << false;
     }
-    void leftoversOfOurOwnReplacesGo()
+    void removesOnlyItsOwnUnfinishedCopies()
     {
         QFETCH(QString, name);
+        QFETCH(char, kind);
         QFETCH(bool, removed);
         TestHome home;
-        home.write(name, {});
-        FileWrite::removeLeftovers(home.path(), {QStringLiteral("SwitchList.dat"), QStringLiteral("Kestrelpoint.ini")});
-        QCOMPARE(QFile::exists(home.file(name)), !removed);
+        home.write(QStringLiteral("Source.dat"), "ENG\r\n");
+        if (kind == 'd')
+            QVERIFY(QDir(home.path()).mkdir(name));
+        else if (kind == 'l')
+            QVERIFY(QFile::link(home.file(QStringLiteral("Source.dat")), home.file(name)));
+        else
+            home.write(name, "x");
+        FileWrite::removeLeftovers(home.path());
+        QCOMPARE(QFileInfo(home.file(name)).exists() || QFileInfo(home.file(name)).isSymLink(), !removed);
+        QVERIFY(QFile::exists(home.file(QStringLiteral("Source.dat"))));
+    }
+
+    // A sync that fails (here made to fail by strace) is a failed save: the
+    // error names the file, the old content stays and no copy is left.
+    void failedSyncKeepsTheOldFile()
+    {
+        const QString strace = QStandardPaths::findExecutable(QStringLiteral("strace"));
+        if (strace.isEmpty())
+            QSKIP("strace is not installed (make deps)");
+        TestHome home;
+        home.write(QStringLiteral("Source.dat"), "old");
+        QProcess child;
+        child.start(strace, {QStringLiteral("-o"), QStringLiteral("/dev/null"), QStringLiteral("-e"),
+                             QStringLiteral("trace=fsync"), QStringLiteral("-e"),
+                             QStringLiteral("inject=fsync:error=EIO:when=1"), QCoreApplication::applicationFilePath(),
+                             QStringLiteral("--replace"), home.file(QStringLiteral("Source.dat"))});
+        QVERIFY(child.waitForFinished(30000));
+        QCOMPARE(QString::fromLocal8Bit(child.readAllStandardOutput()),
+                 QStringLiteral("5  Input/output error: ") + home.file(QStringLiteral("Source.dat")));
+        QCOMPARE(home.read(QStringLiteral("Source.dat")), QByteArray("old"));
+        QCOMPARE(QDir(home.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("Source.dat")});
+    }
+
+    // A port whose lock another running program holds stays that program's:
+    // the open fails, names the holder, and the lock is left as it was.
+    void portLockedByAnotherProgram()
+    {
+        const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+        QVERIFY(master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0);
+        const QString device = QString::fromLocal8Bit(::ptsname(master));
+        // Where QSerialPort keeps its locks: the first of its folders it can write.
+        QString lock;
+        for (const char *folder : {"/var/lock", "/etc/locks", "/var/spool/locks", "/var/spool/uucp", "/tmp"}) {
+            if (QFileInfo(QString::fromLatin1(folder)).isWritable() && lock.isEmpty())
+                lock = QString::fromLatin1(folder) + QStringLiteral("/LCK..") + device.mid(5).replace('/', '_');
+        }
+        QProcess holder;
+        holder.start(QStringLiteral("sleep"), {QStringLiteral("60")});
+        QVERIFY(holder.waitForStarted());
+        const auto cleanUp = qScopeGuard([&] {
+            QFile::remove(lock);
+            holder.kill();
+            holder.waitForFinished();
+            ::close(master);
+        });
+        const QByteArray held = QByteArray::number(holder.processId()) + "\nsleep\n" + QSysInfo::machineHostName().toUtf8() + '\n';
+        QFile file(lock);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::NewOnly) && file.write(held) == held.size());
+        file.close();
+        qputenv("KESTRELPOINT_COM3", QFile::encodeName(device));
+        const std::unique_ptr<SerialChannel> channel = makeSerialChannel();
+        const bool opened = channel->open(3, QStringLiteral("9600,N,8,1"));
+        qunsetenv("KESTRELPOINT_COM3");
+        QVERIFY(!opened);
+        QVERIFY2(channel->errorText().contains(QStringLiteral("in use by process %1").arg(holder.processId())),
+                 qPrintable(channel->errorText()));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), held);
     }
 
     // "abc" printed, then a tab to the column (0: a new page), then "x".
@@ -202,5 +284,18 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(tst_Platform)
+int main(int argc, char *argv[])
+{
+    // The child of failedSyncKeepsTheOldFile: one replace, its error on
+    // standard output.
+    if (argc == 3 && qstrcmp(argv[1], "--replace") == 0) {
+        QString error;
+        const bool replaced = FileWrite::replace(QString::fromLocal8Bit(argv[2]), "new", &error);
+        std::fputs(error.toLocal8Bit().constData(), stdout);
+        return replaced ? 0 : 1;
+    }
+    QGuiApplication app(argc, argv);
+    tst_Platform test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_platform.moc"

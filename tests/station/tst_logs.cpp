@@ -185,6 +185,42 @@ private Q_SLOTS:
         QCOMPARE(byTime.error, QString());
     }
 
+    // A file a fault made huge or garbled is read in part, with a first line
+    // that says so; a damaged line is shown, cut to what a list can show.
+    void partAndDamagedLogs_data()
+    {
+        QTest::addColumn<QByteArray>("contents");
+        QTest::addColumn<int>("lineCount"); // shown, the note included
+        QTest::addColumn<QString>("first"); // %1 the file's path
+        QTest::addColumn<QString>("last");  // empty: not looked at
+        const QString note = QStringLiteral("Only the first 16 MB or 1000000 lines of %1 (%2 MB) are shown.");
+        const QByteArray line = "12:00:00  " + QByteArray(88, 'x') + "\r\n";
+        QTest::newRow("over 16 MB: the line the limit cuts is left out")
+            << line.repeated(170000) << 167772 + 1 << note.arg("%1", "16.2") << QString::fromLatin1(line.chopped(2));
+        QTest::newRow("a million lines: whole") << QByteArray("\r\n").repeated(1000000) << 1000000 << "" << "";
+        QTest::newRow("a line more") << QByteArray("\r\n").repeated(1000001) << 1000001 << note.arg("%1", "1.9") << "";
+        const QString cut = QString(1000, 'x') + " ... (a line of 1048576 characters, cut)";
+        QTest::newRow("1 MB without a line end") << QByteArray(1 << 20, 'x') << 1 << cut << cut;
+        QByteArray garbage;
+        for (int i = 0; i < 1024; ++i)
+            garbage += char(i);
+        QTest::newRow("binary garbage: a line at each carriage return")
+            << garbage << 5 << QString::fromLatin1(garbage.left(13)) << "";
+    }
+    void partAndDamagedLogs()
+    {
+        QFETCH(QByteArray, contents);
+        QFETCH(QString, last);
+        TestHome home;
+        home.write("logs/AL070326.log", contents);
+        const QStringList lines = LoadLogDay("AL", "03/26/07", LogOrder::ByTime).lines;
+        QTEST(int(lines.size()), "lineCount");
+        QFETCH(QString, first);
+        QCOMPARE(lines.first(), first.contains("%1") ? first.arg(home.file("logs/AL070326.log")) : first);
+        if (!last.isEmpty())
+            QCOMPARE(lines.last(), last);
+    }
+
     // A five-line header, then at most 51 lines from column 5; the page
     // breaks after its 51st line even when no line follows.
     void printout_data()
@@ -258,6 +294,12 @@ private Q_SLOTS:
         QTest::newRow("a clock set forward skips a minute: no gap")
             << QStringList{"10:57:12  8.0", "10:58:12  8.1", "11:00:12  8.2", "11:01:12  8.3"}
             << "R1 10:57:12=8 10:58:12=8.1 11:00:12=8.2 11:01:12=8.3";
+        QTest::newRow("the better receiver's band stops where the readings stop for two hours")
+            << QStringList{"10:00:12 R1 9", "10:00:20 R2 8", "10:01:12 R1 9", "10:01:20 R2 8", "10:02:12 R1 9",
+                           "10:02:20 R2 8", "12:02:12 R1 9", "12:02:20 R2 10", "12:03:12 R1 9", "12:03:20 R2 10"}
+            << "R1 10:00:12=9 10:01:12=9 10:02:12=9 | 12:02:12=9 12:03:12=9; "
+               "R2 10:00:20=8 10:01:20=8 10:02:20=8 | 12:02:20=10 12:03:20=10; "
+               "better R1 10:00:12-10:02:20; better R1 12:02:12-12:02:20; better R2 12:02:20-12:03:20";
         QTest::newRow("two hours without readings are a gap")
             << QStringList{"10:00:12  8.0", "10:01:12  8.1", "10:02:12  8.2", "12:02:12  8.3", "12:03:12  8.4"}
             << "R1 10:00:12=8 10:01:12=8.1 10:02:12=8.2 | 12:02:12=8.3 12:03:12=8.4";
@@ -274,16 +316,17 @@ private Q_SLOTS:
         QTest::addColumn<QDate>("last");
         QTest::addColumn<QStringList>("files"); // "yyMMdd:line;line"
         QTest::addColumn<QString>("days");      // "R<n> <day index> lowest/mean/highest" where there are readings
+        QTest::addColumn<QPointF>("dB");        // the dB axis: low, high
 
         QTest::newRow("the 31 days up to the chosen one; missing days are gaps")
             << QDate(2007, 3, 26)
             << QStringList{"070223:10:00:12 R1 5", "070224:10:00:12 R1 7;10:00:20 R2 6", "070310:10:00:12 R1 None",
-                           "070326:10:00:12 R1 8;10:01:12 R1 None;10:02:12 R1 10;10:03:12 R1 9;10:00:20 R2 7.5",
-                           "070327:10:00:12 R1 6"}
-            << "R1 0 7/7/7, R1 30 8/9/10, R2 0 6/6/6, R2 30 7.5/7.5/7.5";
+                           "070326:10:00:12 R1 8;10:01:12 R1 None;10:02:12 R1 10;10:03:12 R1 10;10:00:20 R2 13.5",
+                           "070327:10:00:12 R1 2"}
+            << "R1 0 7/7/7, R1 30 8/9.33333/10, R2 0 6/6/6, R2 30 13.5/13.5/13.5" << QPointF(5, 15);
         QTest::newRow("across the turn of the year, one receiver")
             << QDate(2007, 1, 10) << QStringList{"061211:10:00:12  8.5", "061231:10:00:12  9;10:01:12  10"}
-            << "R1 0 8.5/8.5/8.5, R1 20 9/9.5/10";
+            << "R1 0 8.5/8.5/8.5, R1 20 9/9.5/10" << QPointF(6, 12);
     }
 
     void ebNoMonth()
@@ -312,6 +355,47 @@ private Q_SLOTS:
             }
         }
         QCOMPARE(shown.join(QStringLiteral(", ")), days);
+        const EbNoAxisRange range = ebNoAxisRange(month.lowest, month.highest);
+        QTEST(QPointF(range.low, range.high), "dB");
+    }
+
+    // Each column's lowest and highest reading in time order, the nearest
+    // reading outside the span on either side; "seconds=dB".
+    void drawnReadings_data()
+    {
+        QTest::addColumn<QString>("run");
+        QTest::addColumn<QPointF>("span"); // seconds from, to
+        QTest::addColumn<int>("columns");
+        QTest::addColumn<QString>("drawn");
+        QTest::newRow("two a column or fewer: all") << "0=5 10=3 20=9 30=6" << QPointF(0, 40) << 2 << "0=5 10=3 20=9 30=6";
+        QTest::newRow("a dip and a peak in each column, in time order")
+            << "0=5 10=3 20=9 30=6 40=8 50=7 60=1 70=7" << QPointF(0, 80) << 2 << "10=3 20=9 40=8 60=1";
+        QTest::newRow("one reading is lowest and highest of its column")
+            << "0=5 10=5 20=5 30=5 40=4 50=6 60=9 70=4" << QPointF(0, 80) << 3 << "0=5 40=4 50=6 60=9 70=4";
+        QTest::newRow("a zoomed span: the readings just outside it")
+            << "0=1 10=2 20=3 30=9 40=4 50=5 60=8 70=6 80=7" << QPointF(25, 65) << 1 << "20=3 30=9 40=4 70=6";
+    }
+    void drawnReadings()
+    {
+        QFETCH(QString, run);
+        QFETCH(QPointF, span);
+        QFETCH(int, columns);
+        EbNoRun points;
+        for (const QString &p : run.split(' '))
+            points.append({p.section('=', 0, 0).toInt(), p.section('=', 1).toDouble()});
+        QStringList drawn;
+        for (const EbNoPoint &p : ::drawnReadings(points, span.x(), span.y(), columns))
+            drawn.append(QStringLiteral("%1=%2").arg(p.seconds).arg(p.dB));
+        QTEST(drawn.join(' '), "drawn");
+    }
+
+    // More runs than a chart draws: the shortest gaps are joined.
+    void drawnRunsKeepTheLongestGaps()
+    {
+        const QList<EbNoRun> runs{{{0, 1}}, {{100, 2}}, {{150, 3}}, {{400, 4}, {410, 5}}, {{420, 6}}};
+        const QList<EbNoRun> drawn{{{0, 1}, {100, 2}, {150, 3}}, {{400, 4}, {410, 5}, {420, 6}}};
+        QCOMPARE(drawnRuns(runs, 2), drawn);
+        QCOMPARE(drawnRuns(runs, 5), runs);
     }
 
     void ebNoAxes_data()

@@ -3,6 +3,7 @@
 #include "ui/frmactivitylog.h"
 #include "ui/frmebnochart.h"
 #include "ui/frmmpeglog.h"
+#include "ui/logdaylist.h"
 
 #include <QAbstractAxis>
 #include <QAction>
@@ -16,6 +17,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStandardPaths>
+#include <QThreadPool>
+#include <QTimer>
 
 namespace {
 
@@ -35,16 +38,29 @@ struct Logs : WindowStation
             return window = shown(new frmMPEGLog(station));
         return window = shown(new frmActivityLog(station));
     }
-    // The viewer of the kind with Chart clicked on the newest day.
+    // The viewer of the kind with Chart clicked on the newest day, once drawn.
     frmEbNoChart *openChart(const QString &kind = QStringLiteral("EB"))
     {
         QTest::mouseClick(control<QPushButton>(open(kind), "cmdChart"), Qt::LeftButton);
         auto *chart = window->findChild<frmEbNoChart *>();
-        return chart && QTest::qWaitForWindowExposed(chart) ? chart : nullptr;
+        return chart && QTest::qWaitForWindowExposed(chart) && QTest::qWaitFor([=] { return !chart->isLoading(); }, 30000)
+            ? chart
+            : nullptr;
     }
     QListWidget *days() const { return control<QListWidget>(window, "lstDate"); }
-    QListWidget *lines() const { return control<QListWidget>(window, "lstActivityLog"); }
-    void ok() const { press(window, "cmdOk"); }
+    QListView *lines() const { return control<QListView>(window, "lstActivityLog"); }
+    QStringList texts() const { return LogDayList::shownLines(lines()); }
+    bool loading() const
+    {
+        auto *viewer = qobject_cast<frmActivityLog *>(window);
+        return viewer ? viewer->isLoading() : static_cast<frmMPEGLog *>(window.data())->isLoading();
+    }
+    // Ok, and the day read.
+    void ok() const
+    {
+        press(window, "cmdOk");
+        QVERIFY(QTest::qWaitFor([this] { return !loading(); }, 30000));
+    }
     QPointer<QWidget> window;
 };
 
@@ -123,7 +139,7 @@ private Q_SLOTS:
         QCOMPARE(l.days()->currentRow(), 0);
         l.days()->setCurrentRow(1);
         l.ok();
-        QCOMPARE(items(l.lines()), (QStringList{"09:00:00  Remote Start 1 On", "", "09:00:01  Remote Start 1 Off"}));
+        QCOMPARE(l.texts(), (QStringList{"09:00:00  Remote Start 1 On", "", "09:00:01  Remote Start 1 Off"}));
         QCOMPARE(l.window->windowTitle(), QStringLiteral("Activity Log for 12/04/27"));
         QVERIFY(l.days()->isHidden() && control(l.window, "Option2")->isHidden());
         QVERIFY(control<QAction>(l.window, "mnuPrint")->isEnabled());
@@ -141,7 +157,7 @@ private Q_SLOTS:
         l.open(QStringLiteral("EB"));
         click(control<QRadioButton>(l.window, "Option2"));
         l.ok();
-        QCOMPARE(items(l.lines()), (QStringList{" 12.5 11:00:00", " 9.8 10:00:00"}));
+        QCOMPARE(l.texts(), (QStringList{" 12.5 11:00:00", " 9.8 10:00:00"}));
         QCOMPARE(l.window->windowTitle(), QStringLiteral("EbNo Log for 12/05/27"));
     }
 
@@ -156,7 +172,7 @@ private Q_SLOTS:
         const QPoint at = l.days()->visualItemRect(l.days()->item(1)).center();
         QTest::mouseClick(l.days()->viewport(), Qt::LeftButton, {}, at);
         QTest::mouseDClick(l.days()->viewport(), Qt::LeftButton, {}, at);
-        QCOMPARE(items(l.lines()), QStringList{"10:00:00  older"});
+        QTRY_COMPARE(l.texts(), QStringList{"10:00:00  older"});
     }
 
     void mpegViewerShowsTheFileInOrder()
@@ -166,7 +182,7 @@ private Q_SLOTS:
                 {QStringLiteral("AL271206.log"), "10:00:00  Alarm\r\n"}});
         l.open(QStringLiteral("MP"));
         l.ok();
-        QCOMPARE(items(l.lines()), (QStringList{"14:00:15", "MPEG lock", "PID 0x21", ">"}));
+        QCOMPARE(l.texts(), (QStringList{"14:00:15", "MPEG lock", "PID 0x21", ">"}));
         QCOMPARE(l.window->windowTitle(), QStringLiteral("12/05/27 MPEG Log"));
         l.ok();
         QVERIFY(l.lines()->isHidden() && l.days()->isVisible());
@@ -187,7 +203,68 @@ private Q_SLOTS:
         // A pixel is about a minute and a half: the reading alone is the one to point at.
         clickAt(w, {(10 * 3600 + 12) / 3600.0, 8.5});
         QCOMPARE(w->findChild<QLabel *>(QStringLiteral("lblPoint"))->text(), QStringLiteral("R1 at 10:00:12: 8.5 dB"));
+        clickAt(w, {(10 * 3600 + 80) / 3600.0, 9});
+        QCOMPARE(w->findChild<QLabel *>(QStringLiteral("lblPoint"))->text(), QStringLiteral("R2 at 10:01:20: 9 dB"));
         QVERIFY(f.home.errors.isEmpty());
+    }
+
+    // The clock tick goes on while a large log is read and drawn, and while
+    // a viewer closed in the middle of it lets go: a tick a second late at most.
+    void tickRunsWhileALargeLogLoads_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("closeAtOnce");
+        QTest::newRow("900,000 alarms by event") << "AL" << false;
+        QTest::newRow("the chart of a reading a second from two receivers") << "EB" << false;
+        QTest::newRow("the viewer closed while it reads") << "AL" << true;
+    }
+    void tickRunsWhileALargeLogLoads()
+    {
+        QFETCH(QString, kind);
+        QFETCH(bool, closeAtOnce);
+        QByteArray log;
+        if (kind == QLatin1String("AL")) {
+            log = QByteArray("12:00:00  Alarm\r\n").repeated(900000);
+        } else {
+            for (int s = 0; s < 86400; ++s) {
+                const QByteArray time = QTime(0, 0).addSecs(s).toString(QStringLiteral("HH:mm:ss")).toLatin1();
+                log += time + " R1 8." + QByteArray::number(s % 10) + "\r\n" + time + " R2 9.1\r\n";
+            }
+        }
+        Logs l({{kind + QStringLiteral("070326.log"), log}}, kChartDay);
+        l.open(kind);
+        qint64 longest = 0;
+        int ticks = 0;
+        QElapsedTimer since;
+        QTimer tick;
+        connect(&tick, &QTimer::timeout, [&] {
+            longest = std::max(longest, since.restart());
+            ++ticks;
+        });
+        since.start();
+        tick.start(50);
+        std::function<bool()> loading = [&l] { return l.loading(); };
+        if (kind == QLatin1String("EB")) {
+            QTest::mouseClick(control<QPushButton>(l.window, "cmdChart"), Qt::LeftButton);
+            QPointer<frmEbNoChart> chart = l.window->findChild<frmEbNoChart *>();
+            loading = [chart] { return chart->isLoading(); };
+        } else {
+            click(control<QRadioButton>(l.window, "Option2"));
+            press(l.window, "cmdOk");
+        }
+        QVERIFY(loading());
+        if (closeAtOnce) {
+            l.window->close();
+            QTRY_VERIFY(!l.window);
+            QTRY_COMPARE_WITH_TIMEOUT(QThreadPool::globalInstance()->activeThreadCount(), 0, 60000);
+        } else {
+            QTRY_VERIFY_WITH_TIMEOUT(!loading(), 60000);
+        }
+        qInfo("%d ticks, the longest %lld ms apart", ticks, longest);
+        QVERIFY2(ticks >= 1 && longest < 1050, qPrintable(QStringLiteral("%1 ticks, longest %2 ms").arg(ticks).arg(longest)));
+        if (kind == QLatin1String("AL") && !closeAtOnce)
+            QCOMPARE(l.texts().size(), 900000);
+        QCOMPARE(l.home.errors, QStringList());
     }
 
     void chartOnlyForEbNo()
@@ -208,10 +285,12 @@ private Q_SLOTS:
         QVERIFY(w);
         QTest::mouseClick(w->findChild<QRadioButton *>(QStringLiteral("optMonth")), Qt::LeftButton);
         QCOMPARE(w->windowTitle(), QStringLiteral("EbNo Month to 03/26/07"));
+        QTRY_VERIFY(!w->isLoading());
         QCOMPARE(points(w, QStringLiteral("R1 mean")), (QStringList{"02/24=7", "03/20=7.5", "03/26=8.4"}));
 
         clickAt(w, {24.5, 7.5});
         QTRY_COMPARE(w->windowTitle(), QStringLiteral("EbNo Chart for 03/20/07"));
+        QTRY_VERIFY(!w->isLoading());
         QVERIFY(w->findChild<QRadioButton *>(QStringLiteral("optDay"))->isChecked());
         QCOMPARE(points(w, QStringLiteral("R1")), (QStringList{"10:00:12=6", "10:01:12=9"}));
     }

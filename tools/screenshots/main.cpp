@@ -46,6 +46,14 @@
 
 namespace {
 
+// The windows read their logs beside them: wait until one has.
+template <typename Window> void untilRead(const Window &window)
+{
+    while (window.isLoading())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    QCoreApplication::processEvents();
+}
+
 ScheduleRecord schedule(const QString &name, int receiver, int remoteStart, const QString &source,
                         const std::array<QString, 7> &times)
 {
@@ -255,16 +263,19 @@ int main(int argc, char *argv[])
         save(&viewer, prefix + QStringLiteral("-days.png"));
         if (station.LogKind == QLatin1String("AL")) {
             ok->click();
+            untilRead(viewer);
             save(&viewer, prefix + QStringLiteral("-day.png"));
             ok->click();
         }
         viewer.findChild<QAbstractButton *>(QStringLiteral("Option2"))->click();
         ok->click();
+        untilRead(viewer);
         save(&viewer, prefix + QStringLiteral("-by-event.png"));
     }
     frmMPEGLog mpeg(station);
     save(&mpeg, QStringLiteral("views-mpeg-days.png"));
     mpeg.findChild<QAbstractButton *>(QStringLiteral("cmdOk"))->click();
+    untilRead(mpeg);
     save(&mpeg, QStringLiteral("views-mpeg-day.png"));
     frmWeeklySchedule weekly(station);
     weekly.setWindowTitle(QStringLiteral("Weekly Switch Schedule"));
@@ -273,8 +284,10 @@ int main(int argc, char *argv[])
     frmEbNoChart chart;
     chart.resize(900, 600);
     chart.showDay(QDate(2027, 12, 5));
+    untilRead(chart);
     save(&chart, QStringLiteral("ebno-day-chart.png"));
     chart.showMonth(QDate(2027, 12, 6));
+    untilRead(chart);
     save(&chart, QStringLiteral("ebno-month.png"));
 
     frmHelp help(station);
