@@ -179,6 +179,9 @@ private Q_SLOTS:
             ::close(master);
         });
         const QByteArray held = QByteArray::number(holder.processId()) + "\nsleep\n" + QSysInfo::machineHostName().toUtf8() + '\n';
+        // A lock of this brand-new terminal's name is stale: left by a program
+        // killed in a conversation on an earlier terminal of that number.
+        QFile::remove(lock);
         QFile file(lock);
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::NewOnly) && file.write(held) == held.size());
         file.close();
