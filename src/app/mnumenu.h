@@ -10,6 +10,7 @@ class frmAbout;
 class frmActivityLog;
 class frmHelp;
 class frmMPEGLog;
+class frmRemoteStatus;
 class frmProgramSourceCodes;
 class frmSchedule;
 class frmSetUp;
@@ -19,6 +20,7 @@ class QListView;
 class QProgressBar;
 class ReceiverLink;
 class Station;
+class StatusMonitor;
 class SwitchEngine;
 
 // The main window: the first and last window of the program. It shows the
@@ -36,6 +38,7 @@ public:
     bool Load(QString *error);
     SwitchEngine &engine() { return *m_engine; }
     ReceiverLink &link() { return *m_link; }
+    StatusMonitor &statusMonitor() { return *m_monitor; }
     // The two-receiver controls follow the TwoReceivers setting.
     void showReceiver2Controls(bool shown);
 
@@ -64,6 +67,7 @@ private:
     Station &m_station;
     std::unique_ptr<ReceiverLink> m_link;
     std::unique_ptr<SwitchEngine> m_engine;
+    std::unique_ptr<StatusMonitor> m_monitor;
     QLabel *lblClock;
     QLabel *lblPort;
     QLabel *Label5;
@@ -81,6 +85,7 @@ private:
 
     // The windows the menus open, one of each at a time.
     QPointer<frmSetUp> m_setUp;
+    QPointer<frmRemoteStatus> m_remoteStatus;
     QPointer<frmProgramSourceCodes> m_sourceCodes;
     QPointer<frmSchedule> m_schedule;
     QPointer<frmWeeklySchedule> m_weekly;
