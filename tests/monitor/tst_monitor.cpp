@@ -1,0 +1,330 @@
+#include "http.h"
+#include "teststation.h"
+
+#include "engine/switchengine.h"
+#include "monitor/statusmonitor.h"
+#include "platform/journal.h"
+#include "receiver/receiverlink.h"
+#include "schedules.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QtTest>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// A started station with the status server on a port the system chose.
+struct Served : TestStation
+{
+    explicit Served(bool serve = true)
+    {
+        station.settings.EbNoRate = 5;
+        if (serve)
+            monitor.start(ListenAddress{QStringLiteral("127.0.0.1"), 0});
+    }
+    HttpAnswer get(const QByteArray &path)
+    {
+        monitor.publisher().publish(StatusPublisher::steadyMs());
+        return httpExchange(monitor.serving()->port, httpRequest("GET", path));
+    }
+
+    ReceiverLink link{station};
+    SwitchEngine engine{station, link};
+    StatusMonitor monitor{station, engine};
+};
+
+// A socket listening on loopback; its port is taken while it lives.
+struct Listener
+{
+    Listener()
+    {
+        sockaddr_in a = {};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof a;
+        ::bind(fd, reinterpret_cast<sockaddr *>(&a), length);
+        ::listen(fd, 1);
+        ::getsockname(fd, reinterpret_cast<sockaddr *>(&a), &length);
+        port = ntohs(a.sin_port);
+    }
+    ~Listener() { ::close(fd); }
+    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    quint16 port = 0;
+};
+
+} // namespace
+
+// The status server: what it answers, the figures it reports, where it
+// listens and what it says when it cannot, and the journal.
+class tst_Monitor : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void requests_data()
+    {
+        QTest::addColumn<QByteArray>("method");
+        QTest::addColumn<QByteArray>("path");
+        QTest::addColumn<int>("tickAgeMs");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("part"); // of the headers or the body
+        const auto row = [](const char *name, const char *method, const char *path, int age, int status, const char *part) {
+            QTest::newRow(name) << QByteArray(method) << QByteArray(path) << age << status << QByteArray(part);
+        };
+        row("status page", "GET", "/", 0, 200, "Content-Security-Policy: default-src 'none'; script-src 'nonce-");
+        row("metrics", "GET", "/metrics", 0, 200, "text/plain; version=0.0.4");
+        row("HEAD: the headers alone", "HEAD", "/status.json", 0, 200, "application/json");
+        row("health", "GET", "/healthz", 4000, 200, "ok\n");
+        row("health, the tick stalled 6 s", "GET", "/healthz", 6000, 503, "stalled: the clock tick last ran 6");
+        row("the page says the tick stalled", "GET", "/", 6000, 200, "ago, at 08:59:54: the program is not switching");
+        row("POST", "POST", "/", 0, 405, "Allow: GET, HEAD");
+        row("DELETE of a known path", "DELETE", "/metrics", 0, 405, "Allow: GET, HEAD");
+        row("unknown path", "GET", "/metrics/", 0, 404, "Not found");
+        row("a data file's name", "GET", "/Kestrelpoint.ini", 0, 404, "Not found");
+        row("out of the folder", "GET", "/../../etc/passwd", 0, 404, "Not found");
+    }
+
+    void requests()
+    {
+        QFETCH(QByteArray, method);
+        QFETCH(QByteArray, path);
+        QFETCH(int, tickAgeMs);
+        QFETCH(QByteArray, part);
+        Served s;
+        s.monitor.publisher().tickDoneAt(StatusPublisher::steadyMs() - tickAgeMs);
+        const HttpAnswer a = httpExchange(s.monitor.serving()->port, httpRequest(method, path));
+        QTEST(a.status, "status");
+        QVERIFY2(a.head.contains(part) || a.body.contains(part), (a.head + "\n\n" + a.body.left(400)).constData());
+        if (method == "HEAD")
+            QCOMPARE(a.body, QByteArray());
+    }
+
+    // One Eb/No reading of receiver 1, as the metrics show it.
+    void readings_data()
+    {
+        QTest::addColumn<QByteArray>("answer"); // "refused": the port does not open; "no logs": the folder is gone
+        QTest::addColumn<QByteArrayList>("present");
+        QTest::addColumn<bool>("valueShown");
+        const QByteArray r1 = "{receiver=\"1\"";
+        QTest::newRow("a value") << carrierAnswer("8.5")
+                                 << QByteArrayList{"kestrelpoint_ebno_db" + r1 + "} 8.5\n", r1 + ",result=\"value\"} 1\n",
+                                                   "kestrelpoint_ebno_time_seconds" + r1 + "} 1828083600.05\n",
+                                                   "kestrelpoint_receiver_answering" + r1 + "} 1\n"}
+                                 << true;
+        QTest::newRow("None: a short answer") << QByteArray("R C\r\n>")
+                                              << QByteArrayList{r1 + ",result=\"none\"} 1\n",
+                                                                "kestrelpoint_receiver_answering" + r1 + "} 1\n"}
+                                              << false;
+        QTest::newRow("no number: no reading") << carrierAnswer("EbNo n/a")
+                                               << QByteArrayList{r1 + ",result=\"none\"} 1\n"} << false;
+        QTest::newRow("receiver silent") << QByteArray()
+                                         << QByteArrayList{r1 + ",result=\"none\"} 1\n",
+                                                           "kestrelpoint_receiver_answering" + r1 + "} 0\n"}
+                                         << false;
+        QTest::newRow("port refused") << QByteArray("refused")
+                                      << QByteArrayList{r1 + ",result=\"failed\"} 1\n",
+                                                        "kestrelpoint_receiver_answering" + r1 + "} 0\n"}
+                                      << false;
+        QTest::newRow("logs folder gone") << QByteArray("no logs")
+                                          << QByteArrayList{r1 + ",result=\"failed\"} 1\n",
+                                                            "kestrelpoint_log_write_failures_total{log=\"ebno\"} 1\n"}
+                                          << false;
+    }
+
+    void readings()
+    {
+        QFETCH(QByteArray, answer);
+        QFETCH(QByteArrayList, present);
+        QFETCH(bool, valueShown);
+        Served s;
+        if (answer == "refused")
+            s.receivers.refusedPorts.insert(1);
+        if (answer == "no logs")
+            QVERIFY(QDir(s.home.file(QStringLiteral("logs"))).removeRecursively());
+        s.receivers.answer = [&answer](int, const QByteArray &) { return answer; };
+        s.link.ReadEbNo(1, QStringLiteral("R1"));
+        const QByteArray metrics = s.get("/metrics").body;
+        for (const QByteArray &line : present)
+            QVERIFY2(metrics.contains(line), (line + " not in:\n" + metrics).constData());
+        QCOMPARE(metrics.contains("kestrelpoint_ebno_db{"), valueShown);
+        QCOMPARE(metrics.contains("kestrelpoint_ebno_time_seconds{"), valueShown);
+    }
+
+    // Every figure touched, two receivers: promtool accepts the text, and the
+    // histogram counts each send once, in its own bucket and all above.
+    void metricsPassPromtool()
+    {
+        Served s;
+        s.station.settings.TwoReceivers = 1;
+        s.addSchedule(schedule(QStringLiteral("Noon News"), 2, onDay(1, QStringLiteral("12:00:00"))));
+        s.ebNo[1] = "9.6";
+        s.link.ReadEbNo(1, QStringLiteral("R1"));
+        s.link.ReadEbNo(2, QStringLiteral("R2"));
+        StationStats &st = s.station.stats;
+        for (SwitchOutcome o : {SwitchOutcome::Sent, SwitchOutcome::Failed, SwitchOutcome::Skipped, SwitchOutcome::Cancelled})
+            st.switchDone(2, QStringLiteral("Noon News"), kTestMonday, o);
+        st.firstSendDelay(1, 0.012);
+        st.firstSendDelay(2, -0.5);
+        st.remoteStart(2, true);
+        st.alarm(true);
+        st.clockSet(ClockSetResult::Refused);
+        st.errorShown(QStringLiteral("2  No such file or directory: /dev/ttyS0 Command not sent."));
+        st.logWriteFailed(LogKind::Mpeg);
+        const QByteArray metrics = s.get("/metrics").body;
+
+        QProcess promtool;
+        promtool.setProcessChannelMode(QProcess::MergedChannels);
+        promtool.start(QStringLiteral("promtool"), {QStringLiteral("check"), QStringLiteral("metrics")});
+        QVERIFY2(promtool.waitForStarted(), "promtool is needed: make deps installs it");
+        promtool.write(metrics);
+        promtool.closeWriteChannel();
+        QVERIFY(promtool.waitForFinished(30000));
+        QVERIFY2(promtool.exitCode() == 0 && promtool.readAll().isEmpty(), metrics.constData());
+        for (const char *line :
+             {"kestrelpoint_first_send_delay_seconds_bucket{receiver=\"1\",le=\"0.01\"} 0\n",
+              "kestrelpoint_first_send_delay_seconds_bucket{receiver=\"1\",le=\"0.025\"} 1\n",
+              "kestrelpoint_first_send_delay_seconds_bucket{receiver=\"2\",le=\"0.25\"} 0\n",
+              "kestrelpoint_first_send_delay_seconds_bucket{receiver=\"2\",le=\"0.5\"} 1\n",
+              "kestrelpoint_first_send_delay_seconds_bucket{receiver=\"2\",le=\"+Inf\"} 1\n",
+              "kestrelpoint_first_send_delay_seconds_sum{receiver=\"2\"} 0.5\n",
+              "kestrelpoint_switches_total{receiver=\"2\",result=\"cancelled\"} 1\n",
+              "kestrelpoint_ebno_db{receiver=\"2\"} 9.6\n", "kestrelpoint_better_receiver 2\n",
+              "kestrelpoint_next_switch_time_seconds{receiver=\"2\"} 1828094400\n",
+              "kestrelpoint_remote_starts_total{receiver=\"2\"} 1\n", "kestrelpoint_alarms_total 1\n",
+              "kestrelpoint_clock_sets_total{result=\"refused\"} 1\n",
+              "kestrelpoint_error_messages_total{kind=\"command\"} 1\n",
+              "kestrelpoint_log_write_failures_total{log=\"mpeg\"} 1\n", "process_resident_memory_bytes "})
+            QVERIFY2(metrics.contains(line), line);
+    }
+
+    // Whatever a name, a message or a log line holds is shown as that text.
+    void escapesWhatItShows()
+    {
+        Served s;
+        const QString img = QStringLiteral("<img src=x onerror=alert(1)>");
+        s.station.stats.switchDone(1, img, kTestMonday, SwitchOutcome::Failed);
+        s.station.stats.errorShown(QStringLiteral("</pre><script>alert(2)</script>"));
+        s.station.WriteActivityLog(QStringLiteral("\"Q&A\" <b>"));
+        const QByteArray page = s.get("/").body;
+        for (const char *shown : {"&lt;img src=x onerror=alert(1)&gt;", "&lt;/pre&gt;&lt;script&gt;alert(2)&lt;/script&gt;",
+                                  "&quot;Q&amp;A&quot; &lt;b&gt;"})
+            QVERIFY2(page.contains(shown), shown);
+        QVERIFY(!page.contains("<img") && !page.contains("<script>alert") && !page.contains("<b>\n"));
+        const QJsonObject json = QJsonDocument::fromJson(s.get("/status.json").body).object();
+        QCOMPARE(json.value("switchesToday").toArray().at(0).toObject().value("name").toString(), img);
+        QCOMPARE(json.value("switchesToday").toArray().at(0).toObject().value("outcome").toString(), QStringLiteral("failed"));
+    }
+
+    void errorKinds_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("kind");
+        QTest::newRow("switch command") << "2  No such file or directory: /dev/ttyS0 Command not sent." << int(ErrorKind::Command);
+        QTest::newRow("reading") << "2 No such file or directory.  Make sure the folder /k/logs exists." << int(ErrorKind::Reading);
+        QTest::newRow("activity log") << "28  No space left on device: /k/logs/AL271206.log.  The activity log line \"Alarm\" "
+                                         "was not written." << int(ErrorKind::ActivityLog);
+        QTest::newRow("clock") << "The clock was not set to 12:00:30: 1  Operation not permitted" << int(ErrorKind::Clock);
+        QTest::newRow("status server") << "The status server cannot listen on 127.0.0.1:7845: Address already in use."
+                                       << int(ErrorKind::StatusServer);
+        QTest::newRow("a refused input") << "Receiver one and receiver two Ports may not be the same." << int(ErrorKind::Other);
+    }
+
+    void errorKinds()
+    {
+        QFETCH(QString, text);
+        QTEST(int(StationStats::errorKind(text)), "kind");
+    }
+
+    void listenAddresses_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("parsed"); // empty: refused
+        QTest::newRow("IPv4") << "127.0.0.1:7845" << "127.0.0.1:7845";
+        QTest::newRow("IPv6 in brackets") << "[::1]:7845" << "[::1]:7845";
+        QTest::newRow("any address, any port") << "0.0.0.0:0" << "0.0.0.0:0";
+        QTest::newRow("IPv6 without brackets") << "::1:7845" << "";
+        QTest::newRow("a name") << "localhost:7845" << "";
+        QTest::newRow("no port") << "127.0.0.1" << "";
+        QTest::newRow("port too high") << "127.0.0.1:65536" << "";
+        QTest::newRow("port with a sign") << "127.0.0.1:+80" << "";
+    }
+
+    void listenAddresses()
+    {
+        QFETCH(QString, text);
+        const std::optional<ListenAddress> a = parseListenAddress(text);
+        QTEST(a ? a->text() : QString(), "parsed");
+    }
+
+    // Where the server cannot listen, the error window says where and why,
+    // and the station runs on without it.
+    void cannotListen_data()
+    {
+        QTest::addColumn<QByteArray>("file");   // RemoteStatus.ini; %1 a free port
+        QTest::addColumn<QString>("address");   // --status-listen; %1 a port in use
+        QTest::addColumn<QString>("message");   // %1 the port, %2 the data folder; empty: it serves
+        QTest::newRow("port in use") << QByteArray() << "127.0.0.1:%1"
+                                     << "The status server cannot listen on 127.0.0.1:%1: Address already in use. "
+                                        "Kestrelpoint runs on without it; give --status-listen another address or port.";
+        QTest::newRow("address not on this computer") << QByteArray() << "192.0.2.1:7845"
+                                                      << "The status server cannot listen on 192.0.2.1:7845: Cannot "
+                                                         "assign requested address.";
+        QTest::newRow("port in use, from the settings file") << QByteArray("enabled=1\naddress=127.0.0.1\nport=%1\n")
+                                                             << "" << "choose another address or port in SetUp > Remote Status.";
+        QTest::newRow("damaged settings file") << QByteArray("enabled=yes\naddress=127.0.0.1\nport=7845\n") << ""
+                                               << "The status server stays off: %2/RemoteStatus.ini is damaged";
+        QTest::newRow("settings file: off") << QByteArray("enabled=0\naddress=127.0.0.1\nport=%1\n") << "" << "";
+    }
+
+    void cannotListen()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, address);
+        QFETCH(QString, message);
+        Listener taken;
+        Served s(false);
+        const QByteArray port = QByteArray::number(taken.port);
+        if (!file.isEmpty())
+            s.home.write(QStringLiteral("RemoteStatus.ini"), file.replace("%1", port));
+        s.monitor.start(address.isEmpty() ? std::nullopt : parseListenAddress(address.replace("%1", port)));
+        QVERIFY(!s.monitor.serving());
+        const QStringList expected = message.isEmpty() ? QStringList()
+            : QStringList{message.replace("%1", port).replace("%2", s.home.path())};
+        QCOMPARE(s.home.errors.size(), expected.size());
+        if (!expected.isEmpty())
+            QVERIFY2(s.home.errors.first().contains(expected.first()), qPrintable(s.home.errors.first()));
+    }
+
+    // Activity lines go to the journal at info with their receiver, only when
+    // the activity log is on; standard error is told apart from the journal's
+    // stream by its device and inode.
+    void journal()
+    {
+        QList<std::tuple<int, QString, int>> sent;
+        Journal::setSink([&sent](Journal::Priority p, const QString &m, int r) { sent.append({int(p), m, r}); });
+        TestStation s;
+        s.station.WriteActivityLog(QStringLiteral("Remote Start 2 On"), 2);
+        s.station.settings.ActivityLogOn = 0;
+        s.station.WriteActivityLog(QStringLiteral("Alarm"));
+        Journal::setSink(nullptr);
+        QCOMPARE(sent, (QList<std::tuple<int, QString, int>>{{int(Journal::Info), QStringLiteral("Remote Start 2 On"), 2}}));
+
+        struct stat st = {};
+        QVERIFY(::fstat(STDERR_FILENO, &st) == 0);
+        qputenv("JOURNAL_STREAM", QByteArray::number(quint64(st.st_dev)) + ':' + QByteArray::number(quint64(st.st_ino)));
+        QVERIFY(Journal::standardErrorIsJournal());
+        qputenv("JOURNAL_STREAM", QByteArray::number(quint64(st.st_dev)) + ':' + QByteArray::number(quint64(st.st_ino) + 1));
+        QVERIFY(!Journal::standardErrorIsJournal());
+        qunsetenv("JOURNAL_STREAM");
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_Monitor)
+#include "tst_monitor.moc"
