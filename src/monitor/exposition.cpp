@@ -131,7 +131,7 @@ QByteArray metricsText(const StatusView &view, const ProcessFigures &process)
     w.family("kestrelpoint_ebno_time_seconds", "gauge", "When the last Eb/No value was read; absent with it.");
     receivers([&](int, const QByteArray &l, const ReceiverFigures &rf, auto &) {
         if (!std::isnan(rf.ebNoDb))
-            w.sample(l, rf.ebNoAt.toMSecsSinceEpoch() / 1000.0);
+            w.sample(l, rf.ebNoAt.epochMs / 1000.0);
     });
     w.family("kestrelpoint_better_receiver", "gauge", "The receiver the parallel port names as the better Eb/No.");
     if (s.receivers == 2 && s.betterReceiver != 0)

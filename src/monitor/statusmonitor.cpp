@@ -1,14 +1,17 @@
 #include "statusmonitor.h"
 
 #include "monitor/statusserver.h"
+#include "platform/clock.h"
 #include "platform/errorreport.h"
+#include "platform/filewrite.h"
 #include "platform/paths.h"
+#include "station/logviews.h"
 #include "station/station.h"
 
 #include <cstdio>
 
 StatusMonitor::StatusMonitor(Station &station, SwitchEngine &engine, QObject *parent)
-    : QObject(parent), m_publisher(station, engine),
+    : QObject(parent), m_station(station), m_publisher(station, engine),
       m_server(std::make_unique<StatusServer>(m_publisher))
 {
 }
@@ -51,6 +54,12 @@ std::optional<ListenAddress> StatusMonitor::serving() const
 bool StatusMonitor::listen(const ListenAddress &address)
 {
     stop();
+    // After a restart the page draws the day's readings from the start; the
+    // log is read here, once, never on the clock tick.
+    const QDate today = m_station.clock().today();
+    QByteArray log;
+    if (FileRead::whole(Paths::logFile(QStringLiteral("EB"), today), log, nullptr))
+        m_station.stats.takeEbNoLog(SplitLogLines(log), today);
     // The first snapshot is there before the first request can come.
     m_publisher.setActive(true);
     QString reason;

@@ -42,6 +42,7 @@ private:
     bool listen(const ListenAddress &address);
     void stop();
 
+    Station &m_station;
     StatusPublisher m_publisher;
     std::unique_ptr<StatusServer> m_server;
     std::optional<ListenAddress> m_commandLine;

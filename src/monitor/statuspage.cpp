@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <mutex>
 
 namespace {
 
@@ -24,15 +25,22 @@ QString html(const QString &text)
     return text.toHtmlEscaped();
 }
 
-QString timeText(const QDateTime &t)
+QString timeText(const QTime &t)
 {
     return t.toString(QStringLiteral("HH:mm:ss"));
 }
 
-// A time of today as "HH:mm:ss", of another day with the day in front.
-QString timeOn(const QDateTime &t, const QDate &today)
+QString timeText(const Moment &m)
 {
-    return t.date() == today ? timeText(t) : english().toString(t, QStringLiteral("ddd d MMM HH:mm:ss"));
+    return timeText(QTime::fromMSecsSinceStartOfDay(m.msOfDay));
+}
+
+// A time of today as "HH:mm:ss", of another day with the day in front.
+QString timeOn(const Moment &m, const QDate &today)
+{
+    if (m.day == today)
+        return timeText(m);
+    return english().toString(m.day, QStringLiteral("ddd d MMM ")) + timeText(m);
 }
 
 QString countdown(qint64 ms)
@@ -64,14 +72,29 @@ const char *outcomeName(SwitchOutcome o)
     return "";
 }
 
+// Today's readings: none when the last were of another day.
 QList<EbNoSample> readingsOf(const ReceiverFigures &f, const QDate &today)
 {
-    QList<EbNoSample> points;
-    for (const EbNoSample &p : f.ebNoToday) {
-        if (p.at.date() == today)
-            points << p;
+    return f.ebNoDay == today ? f.ebNoToday : QList<EbNoSample>();
+}
+
+// A day of readings once a minute is 1,440 of them, and they change once a
+// minute at most: what is made of them is made once per receiver and kept
+// until they change. The list kept holds on to its data, so a list that
+// shares that data is the same list; any change to the station's list since
+// gave it data of its own.
+template <typename T, typename Make> T madeOnce(int receiver, const QList<EbNoSample> &readings, Make make)
+{
+    static std::mutex mutex;
+    static QList<EbNoSample> kept[2];
+    static T made[2];
+    std::lock_guard lock(mutex);
+    QList<EbNoSample> &k = kept[receiver - 1];
+    if (k.constData() != readings.constData() || k.size() != readings.size() || k.isEmpty()) {
+        k = readings;
+        made[receiver - 1] = make();
     }
-    return points;
+    return made[receiver - 1];
 }
 
 // Today's readings as a line across the day, broken where a reading gave no
@@ -89,7 +112,7 @@ QString ebNoLine(const QList<EbNoSample> &points)
     if (!std::isfinite(low))
         return {};
     const double middle = (low + high) / 2, half = std::max((high - low) / 2 + 0.5, 1.0);
-    const auto x = [&](const QDateTime &t) { return t.time().msecsSinceStartOfDay() / 86400000.0 * kWidth; };
+    const auto x = [&](const Moment &m) { return m.msOfDay / 86400000.0 * kWidth; };
     const auto y = [&](double db) { return kPad + (middle + half - db) / (2 * half) * (kHeight - 2 * kPad); };
     QString svg = QStringLiteral("<svg viewBox=\"0 0 %1 %2\" role=\"img\" aria-label=\"Eb/No today, %3 to %4\">"
                                  "<title>Eb/No today: %3 to %4, %5 readings</title>")
@@ -151,7 +174,8 @@ QString receiverSection(const StatusView &v, int r)
         out += QStringLiteral("<p>Eb/No: <b>%1</b> at %2%3</p>")
                    .arg(dB(f.ebNoDb), timeOn(f.ebNoAt, today),
                         s.receivers == 2 && s.betterReceiver == r ? QStringLiteral(" (the better receiver)") : QString());
-    out += ebNoLine(readingsOf(f, today));
+    const QList<EbNoSample> readings = readingsOf(f, today);
+    out += madeOnce<QString>(r, readings, [&readings] { return ebNoLine(readings); });
     if (f.answering == 0)
         out += QStringLiteral("<p class=\"bad\">The receiver did not answer its last reading.</p>");
     if (s.remoteControlOn)
@@ -192,7 +216,7 @@ QString statusMain(const StatusView &v)
     out += QStringLiteral("<section><h2>Today's switches</h2>");
     QList<SwitchRecord> switches;
     std::copy_if(f.switchesToday.cbegin(), f.switchesToday.cend(), std::back_inserter(switches),
-                 [&today](const SwitchRecord &sw) { return sw.moment.date() == today; });
+                 [&today](const SwitchRecord &sw) { return sw.moment.day == today; });
     if (switches.isEmpty()) {
         out += QStringLiteral("<p>None yet.</p>");
     } else {
@@ -269,14 +293,20 @@ const char kScript[] = R"((function () {
   setInterval(refresh, 5000);
 })();)";
 
-QString isoTime(const QDateTime &t)
+// Times in UTC ("...Z"), which needs no time-zone lookup.
+QString isoTime(qint64 epochMs)
 {
-    return t.isValid() ? t.toOffsetFromUtc(t.offsetFromUtc()).toString(Qt::ISODateWithMs) : QString();
+    return QDateTime::fromMSecsSinceEpoch(epochMs, Qt::UTC).toString(Qt::ISODateWithMs);
 }
 
-QJsonValue jsonTime(const QDateTime &t)
+QString isoTime(const QDateTime &t)
 {
-    return t.isValid() ? QJsonValue(isoTime(t)) : QJsonValue();
+    return t.isValid() ? isoTime(t.toMSecsSinceEpoch()) : QString();
+}
+
+QJsonValue jsonTime(const Moment &m)
+{
+    return m.isValid() ? QJsonValue(isoTime(m.epochMs)) : QJsonValue();
 }
 
 QJsonValue jsonNumber(double value)
@@ -297,7 +327,7 @@ QJsonArray timedTexts(const QList<TimedText> &rows)
 {
     QJsonArray a;
     for (const TimedText &t : rows)
-        a.append(QJsonObject{{QStringLiteral("time"), isoTime(t.at)}, {QStringLiteral("text"), t.text}});
+        a.append(QJsonObject{{QStringLiteral("time"), isoTime(t.at.epochMs)}, {QStringLiteral("text"), t.text}});
     return a;
 }
 
@@ -317,7 +347,7 @@ QByteArray statusPage(const StatusView &v, const QByteArray &nonce)
     if (!v.healthy())
         banner = QStringLiteral("<div id=\"banner\">The clock tick last ran %1 s ago, at %2: the program is not "
                                 "switching now.</div>")
-                     .arg(QString::number(qRound(v.tickAgeSeconds)), timeText(v.lastTick));
+                     .arg(QString::number(qRound(v.tickAgeSeconds)), timeText(v.lastTick.time()));
     // Put together by concatenation: the style and the script hold "%" signs.
     const QString page = QStringLiteral("<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
                                         "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"
@@ -348,9 +378,15 @@ QByteArray statusJson(const StatusView &v)
             next = {{QStringLiteral("name"), rs.nextName},
                     {QStringLiteral("time"), isoTime(rs.nextAt)},
                     {QStringLiteral("secondsToGo"), double(v.now.msecsTo(rs.nextAt) / 1000)}};
-        QJsonArray readings;
-        for (const EbNoSample &p : readingsOf(rf, today))
-            readings.append(QJsonObject{{QStringLiteral("time"), isoTime(p.at)}, {QStringLiteral("db"), jsonNumber(p.db)}});
+        // [seconds since the epoch, dB or null], a pair per reading: a day of
+        // readings once a minute is 1,440 of them.
+        const QList<EbNoSample> today_ = readingsOf(rf, today);
+        const QJsonArray readings = madeOnce<QJsonArray>(r, today_, [&today_] {
+            QJsonArray a;
+            for (const EbNoSample &p : today_)
+                a.append(QJsonArray{double(p.at.epochMs / 1000), jsonNumber(p.db)});
+            return a;
+        });
         receivers.append(QJsonObject{
             {QStringLiteral("receiver"), r},
             {QStringLiteral("nextSwitch"), rs.hasNext ? QJsonValue(next) : QJsonValue()},
@@ -368,8 +404,8 @@ QByteArray statusJson(const StatusView &v)
     }
     QJsonArray switches;
     for (const SwitchRecord &sw : f.switchesToday) {
-        if (sw.moment.date() == today)
-            switches.append(QJsonObject{{QStringLiteral("time"), isoTime(sw.moment)},
+        if (sw.moment.day == today)
+            switches.append(QJsonObject{{QStringLiteral("time"), isoTime(sw.moment.epochMs)},
                                         {QStringLiteral("receiver"), sw.receiver},
                                         {QStringLiteral("name"), sw.name},
                                         {QStringLiteral("outcome"), QLatin1String(outcomeName(sw.outcome))}});
@@ -395,5 +431,5 @@ QByteArray statusJson(const StatusView &v)
         {QStringLiteral("lastErrors"), timedTexts(f.lastErrors)},
         {QStringLiteral("activity"), timedTexts(f.lastActivity)},
     };
-    return QJsonDocument(root).toJson(QJsonDocument::Indented);
+    return QJsonDocument(root).toJson(QJsonDocument::Compact);
 }

@@ -29,9 +29,9 @@ void StationStats::switchDone(int r, const QString &name, const QDateTime &momen
     ++f->switches[int(outcome)];
     QList<SwitchRecord> &today = m_figures.switchesToday;
     const QDate day = m_clock.today();
-    today.removeIf([&day](const SwitchRecord &s) { return s.moment.date() != day; });
+    today.removeIf([&day](const SwitchRecord &s) { return s.moment.day != day; });
     if (moment.date() == day)
-        append(today, SwitchRecord{moment, r, name.trimmed(), outcome}, kSwitchesToday);
+        append(today, SwitchRecord{Moment::of(moment), r, name.trimmed(), outcome}, kSwitchesToday);
     changed();
 }
 
@@ -68,17 +68,23 @@ void StationStats::ebNoRead(int r, const QString &value, bool answered)
     ReceiverFigures *f = receiver(r);
     if (!f)
         return;
-    const QDateTime now = m_clock.now();
     const std::optional<double> db = ebNoReading(value);
     ++f->ebNoReadings[int(db ? ReadingResult::Value : ReadingResult::None)];
     f->ebNoText = value;
     f->ebNoDb = db.value_or(std::numeric_limits<double>::quiet_NaN());
-    f->ebNoAt = now;
+    f->ebNoAt = Moment::of(m_clock.now());
     f->answering = answered ? 1 : 0;
-    if (!f->ebNoToday.isEmpty() && f->ebNoToday.first().at.date() != now.date())
-        f->ebNoToday.clear();
-    append(f->ebNoToday, EbNoSample{now, f->ebNoDb}, kEbNoToday);
+    addEbNoSample(*f);
     changed();
+}
+
+void StationStats::addEbNoSample(ReceiverFigures &f)
+{
+    if (f.ebNoDay != f.ebNoAt.day) {
+        f.ebNoDay = f.ebNoAt.day;
+        f.ebNoToday.clear();
+    }
+    append(f.ebNoToday, EbNoSample{f.ebNoAt, f.ebNoDb}, kEbNoToday);
 }
 
 void StationStats::mpegRead(int r, bool answered)
@@ -102,8 +108,8 @@ void StationStats::readingFailed(LogKind reading, int r, bool answered)
         // No value now: the last one no longer stands for the carrier.
         f->ebNoText.clear();
         f->ebNoDb = std::numeric_limits<double>::quiet_NaN();
-        f->ebNoAt = m_clock.now();
-        append(f->ebNoToday, EbNoSample{f->ebNoAt, f->ebNoDb}, kEbNoToday);
+        f->ebNoAt = Moment::of(m_clock.now());
+        addEbNoSample(*f);
     }
     changed();
 }
@@ -127,7 +133,7 @@ void StationStats::clockSet(ClockSetResult result)
 void StationStats::errorShown(const QString &text)
 {
     ++m_figures.errors[int(errorKind(text))];
-    append(m_figures.lastErrors, TimedText{m_clock.now(), text}, kLastErrors);
+    append(m_figures.lastErrors, TimedText{Moment::of(m_clock.now()), text}, kLastErrors);
     changed();
 }
 
@@ -139,7 +145,26 @@ void StationStats::logWriteFailed(LogKind log)
 
 void StationStats::activityLine(const QString &text)
 {
-    append(m_figures.lastActivity, TimedText{m_clock.now(), text}, kLastActivity);
+    append(m_figures.lastActivity, TimedText{Moment::of(m_clock.now()), text}, kLastActivity);
+    changed();
+}
+
+void StationStats::takeEbNoLog(const QStringList &lines, const QDate &day)
+{
+    for (const ReceiverFigures &f : m_figures.receivers) {
+        if (f.ebNoAt.isValid())
+            return;
+    }
+    for (const QString &text : lines) {
+        const std::optional<EbNoLogLine> line = readEbNoLogLine(text);
+        if (!line)
+            continue;
+        ReceiverFigures &f = m_figures.receivers[line->receiver == 2 ? 1 : 0];
+        f.ebNoText = line->value.toString();
+        f.ebNoDb = ebNoReading(line->value).value_or(std::numeric_limits<double>::quiet_NaN());
+        f.ebNoAt = Moment::of(QDateTime(day, QTime::fromMSecsSinceStartOfDay(line->seconds * 1000)));
+        addEbNoSample(f);
+    }
     changed();
 }
 

@@ -25,15 +25,29 @@ enum class ErrorKind { Command, Reading, ActivityLog, Clock, StatusServer, Other
 // The upper bounds of the first send's delay histogram, in seconds.
 inline constexpr std::array<double, 10> kFirstSendBuckets = {0.01, 0.025, 0.05, 0.1, 0.25, 0.5, 1, 2.5, 5, 10};
 
+// An instant as the status server shows it: the day and time on the
+// station's clock and the milliseconds since the epoch, worked out once when
+// it is recorded. (A time-zone lookup costs microseconds, and a day's
+// figures hold thousands of instants.)
+struct Moment
+{
+    QDate day;
+    int msOfDay = 0;
+    qint64 epochMs = 0;
+
+    static Moment of(const QDateTime &t) { return {t.date(), t.time().msecsSinceStartOfDay(), t.toMSecsSinceEpoch()}; }
+    bool isValid() const { return day.isValid(); }
+};
+
 struct TimedText
 {
-    QDateTime at;
+    Moment at;
     QString text;
 };
 
 struct SwitchRecord
 {
-    QDateTime moment;
+    Moment moment;
     int receiver = 0;
     QString name;
     SwitchOutcome outcome = SwitchOutcome::Sent;
@@ -41,7 +55,7 @@ struct SwitchRecord
 
 struct EbNoSample
 {
-    QDateTime at;
+    Moment at;
     double db = std::numeric_limits<double>::quiet_NaN(); // NaN: no value
 };
 
@@ -58,8 +72,9 @@ struct ReceiverFigures
     // a text that is no reading) and its time.
     QString ebNoText;
     double ebNoDb = std::numeric_limits<double>::quiet_NaN();
-    QDateTime ebNoAt;
+    Moment ebNoAt;
     int answering = -1; // the last reading got an answer: 1, none: 0, no reading yet: -1
+    QDate ebNoDay;      // the day of ebNoToday's readings
     QList<EbNoSample> ebNoToday;
 };
 
@@ -113,11 +128,16 @@ public:
     void errorShown(const QString &text);
     void logWriteFailed(LogKind log);
     void activityLine(const QString &text);
+    // Today's readings from the day's Eb/No log (its lines, as SplitLogLines
+    // gives them), for a status server that starts after a restart: taken only
+    // while no reading was recorded since the start.
+    void takeEbNoLog(const QStringList &lines, const QDate &day);
 
     static ErrorKind errorKind(const QString &text);
 
 private:
     ReceiverFigures *receiver(int r);
+    void addEbNoSample(ReceiverFigures &f);
     void changed() { ++m_generation; }
 
     Clock &m_clock;

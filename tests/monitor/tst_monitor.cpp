@@ -157,6 +157,30 @@ private Q_SLOTS:
         QCOMPARE(metrics.contains("kestrelpoint_ebno_time_seconds{"), valueShown);
     }
 
+    // A status server started after a restart draws the day's readings from
+    // the log, and shows its last value; readings since the start are not
+    // read again from the log.
+    void dayOfReadingsAfterARestart_data()
+    {
+        QTest::addColumn<bool>("readBefore");
+        QTest::addColumn<QString>("readings"); // status.json's, receiver 1
+        QTest::newRow("from the log") << false << "[[1828080012,8.1],[1828080072,null],[1828080132,8.4]]";
+        QTest::newRow("a reading since the start") << true << "[[1828083600,8.5]]";
+    }
+
+    void dayOfReadingsAfterARestart()
+    {
+        QFETCH(bool, readBefore);
+        Served s(false);
+        s.home.write(QStringLiteral("logs/EB271206.log"), "08:00:12  8.1\r\n08:01:12  None\r\n08:02:12  8.4\r\n");
+        if (readBefore)
+            s.station.stats.ebNoRead(1, QStringLiteral("8.5"), true);
+        s.monitor.start(ListenAddress{QStringLiteral("127.0.0.1"), 0});
+        const QJsonObject r1 = QJsonDocument::fromJson(s.get("/status.json").body)["receivers"][0].toObject();
+        QTEST(QString::fromUtf8(QJsonDocument(r1["ebNoToday"].toArray()).toJson(QJsonDocument::Compact)), "readings");
+        QCOMPARE(r1["ebNo"]["db"].toDouble(), readBefore ? 8.5 : 8.4);
+    }
+
     // Every figure touched, two receivers: promtool accepts the text, and the
     // histogram counts each send once, in its own bucket and all above.
     void metricsPassPromtool()
