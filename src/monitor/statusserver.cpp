@@ -31,12 +31,25 @@ QByteArray newNonce()
 }
 
 MHD_Result answer(void *server, MHD_Connection *connection, const char *url, const char *method, const char *,
-                  const char *, size_t *uploadSize, void **)
+                  const char *, size_t *, void **state)
 {
-    // A body that came with the request is never read: the answer is queued
-    // at once, and the library closes the connection after it.
-    *uploadSize = 0;
-    const StatusReply reply = answerRequest(*static_cast<const StatusPublisher *>(server), method, url);
+    // A GET or HEAD is answered on the library's second call, once the whole
+    // request is in, so that the connection can stay open for the next one.
+    // Any other request, and one that brings a body, is answered at once
+    // without reading the body, and its connection is closed after it.
+    static int started;
+    const QByteArray verb(method);
+    const char *length = MHD_lookup_connection_value(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_CONTENT_LENGTH);
+    const bool body = (length && QByteArray(length).trimmed() != "0")
+        || MHD_lookup_connection_value(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_TRANSFER_ENCODING);
+    const bool getOrHead = verb == "GET" || verb == "HEAD";
+    if (getOrHead && !body && !*state) {
+        *state = &started;
+        return MHD_YES;
+    }
+    const StatusReply reply = getOrHead && body
+        ? StatusReply{400, "text/plain; charset=utf-8", "A GET or HEAD request carries no body here.\n", {}}
+        : answerRequest(*static_cast<const StatusPublisher *>(server), method, url);
     MHD_Response *response = MHD_create_response_from_buffer(size_t(reply.body.size()),
                                                               const_cast<char *>(reply.body.constData()),
                                                               MHD_RESPMEM_MUST_COPY);
