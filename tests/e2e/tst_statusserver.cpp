@@ -14,6 +14,7 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 // The real program's status server, as the outside sees it: a real
@@ -107,6 +108,8 @@ private Q_SLOTS:
     void badRequests();
     void memoryStaysPut();
     void prometheusScrapesAndABrowserReads();
+    void aFailureReachesTheJournalOnce_data();
+    void aFailureReachesTheJournalOnce();
 
 private:
     // One kind of misbehaviour; true when it was answered or closed in time.
@@ -296,6 +299,41 @@ void tst_StatusServer::prometheusScrapesAndABrowserReads()
     QVERIFY(dom.contains("Eb/No: <b>7.3 dB</b> at 11:59:12"));
     QVERIFY(dom.contains("11:59:17  &lt;svg onload=alert(1)&gt;     SETAUDIO 2 S ENG 7  \n"));
     QVERIFY(!dom.contains("<svg onload"));
+}
+
+void tst_StatusServer::aFailureReachesTheJournalOnce_data()
+{
+    QTest::addColumn<bool>("journalStream");
+    QTest::newRow("under systemd: standard error is the journal's stream") << true;
+    QTest::newRow("from a terminal") << false;
+}
+
+// Under systemd the program sends each message of the error window to the
+// journal itself, at priority err: the copy on standard error would reach
+// the journal a second time, at info. The failure here is the Eb/No reading
+// at 12:00:12 on a serial port that does not exist.
+void tst_StatusServer::aFailureReachesTheJournalOnce()
+{
+    QFETCH(bool, journalStream);
+    ProgramRun run;
+    run.writeFile(QStringLiteral("Kestrelpoint.ini"), "111500w020");
+    const QString err = run.scratch(QStringLiteral("stderr"));
+    QVERIFY(writeAll(err, {}));
+    struct stat st = {};
+    QVERIFY(::stat(QFile::encodeName(err).constData(), &st) == 0);
+    QProcessEnvironment env;
+    if (journalStream)
+        env.insert(QStringLiteral("JOURNAL_STREAM"), QStringLiteral("%1:%2").arg(st.st_dev).arg(st.st_ino));
+    run.setCommand({QStringLiteral("/bin/sh"), QStringLiteral("-c"),
+                    QStringLiteral("exec \"$0\" --status-listen 127.0.0.1:0 2>>\"$1\""), kBinary, err});
+    QVERIFY(run.start(env, QStringLiteral("2027-12-06 12:00:09")));
+    static const QRegularExpression said(QStringLiteral("answers on http://127\\.0\\.0\\.1:(\\d+)/"));
+    QTRY_VERIFY_WITH_TIMEOUT(said.match(QString::fromLocal8Bit(readAll(err))).hasMatch(), 15000);
+    const quint16 port = quint16(said.match(QString::fromLocal8Bit(readAll(err))).captured(1).toUInt());
+    QTRY_VERIFY_WITH_TIMEOUT(httpExchange(port, httpRequest("GET", "/metrics"))
+                                 .body.contains("kestrelpoint_error_messages_total{kind=\"reading\"} 1\n"),
+                             15000);
+    QCOMPARE(readAll(err).contains("kestrelpoint: error: "), !journalStream);
 }
 
 QTEST_GUILESS_MAIN(tst_StatusServer)
