@@ -6,7 +6,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocale>
-#include <QPointF>
 
 #include <algorithm>
 #include <cmath>
@@ -97,11 +96,13 @@ template <typename T, typename Make> T madeOnce(int receiver, const QList<EbNoSa
     return made[receiver - 1];
 }
 
-// Today's readings as a line across the day, broken where a reading gave no
-// value; the dB axis spans the day's values with half a dB either side.
+// Today's readings as a line from midnight to midnight, broken where a
+// reading gave no value, with marks at 6, 12 and 18 o'clock; the dB axis
+// spans the day's values with half a dB either side. The drawing stretches
+// to the page's width; its lines keep their thickness.
 QString ebNoLine(const QList<EbNoSample> &points)
 {
-    constexpr double kWidth = 288, kHeight = 60, kPad = 4;
+    constexpr double kWidth = 1440, kHeight = 100, kPad = 6;
     double low = INFINITY, high = -INFINITY;
     for (const EbNoSample &p : points) {
         if (!std::isnan(p.db)) {
@@ -114,38 +115,37 @@ QString ebNoLine(const QList<EbNoSample> &points)
     const double middle = (low + high) / 2, half = std::max((high - low) / 2 + 0.5, 1.0);
     const auto x = [&](const Moment &m) { return m.msOfDay / 86400000.0 * kWidth; };
     const auto y = [&](double db) { return kPad + (middle + half - db) / (2 * half) * (kHeight - 2 * kPad); };
-    QString svg = QStringLiteral("<svg viewBox=\"0 0 %1 %2\" role=\"img\" aria-label=\"Eb/No today, %3 to %4\">"
-                                 "<title>Eb/No today: %3 to %4, %5 readings</title>")
-                      .arg(kWidth)
-                      .arg(kHeight)
-                      .arg(dB(low), dB(high))
-                      .arg(points.size());
-    QList<QPointF> run;
-    const auto xy = [](const QPointF &p) {
-        return QStringLiteral("%1,%2").arg(p.x(), 0, 'f', 1).arg(p.y(), 0, 'f', 1);
-    };
+    const QString caption = QStringLiteral("Eb/No today, midnight to midnight: %1 to %2, %3 readings")
+                                .arg(dB(low), dB(high), QString::number(points.size()));
+    QString svg = QStringLiteral("<svg viewBox=\"0 0 1440 100\" preserveAspectRatio=\"none\" role=\"img\" "
+                                 "aria-label=\"%1\"><title>%1</title>")
+                      .arg(caption);
+    for (int hour : {6, 12, 18})
+        svg += QStringLiteral("<line x1=\"%1\" x2=\"%1\" y1=\"0\" y2=\"100\" stroke=\"#d5dae6\" "
+                              "vector-effect=\"non-scaling-stroke\"/>")
+                   .arg(hour * 60);
+    QStringList run;
     const auto endRun = [&] {
+        // A lone reading is drawn as a short dash.
         if (run.size() == 1) {
-            svg += QStringLiteral("<circle r=\"1.5\" fill=\"#1040c0\" cx=\"%1\" cy=\"%2\"/>")
-                       .arg(run[0].x(), 0, 'f', 1)
-                       .arg(run[0].y(), 0, 'f', 1);
-        } else if (run.size() > 1) {
-            QStringList points;
-            for (const QPointF &p : run)
-                points << xy(p);
-            svg += QStringLiteral("<polyline fill=\"none\" stroke=\"#1040c0\" stroke-width=\"1.5\" points=\"")
-                + points.join(QLatin1Char(' ')) + QStringLiteral("\"/>");
+            const double cx = run.first().section(QLatin1Char(','), 0, 0).toDouble();
+            const QString cy = run.first().section(QLatin1Char(','), 1, 1);
+            run = {QStringLiteral("%1,%2").arg(cx - 4, 0, 'f', 1).arg(cy), QStringLiteral("%1,%2").arg(cx + 4, 0, 'f', 1).arg(cy)};
         }
+        if (!run.isEmpty())
+            svg += QStringLiteral("<polyline fill=\"none\" stroke=\"#1040c0\" stroke-width=\"1.5\" "
+                                  "vector-effect=\"non-scaling-stroke\" points=\"")
+                + run.join(QLatin1Char(' ')) + QStringLiteral("\"/>");
         run.clear();
     };
     for (const EbNoSample &p : points) {
         if (std::isnan(p.db))
             endRun();
         else
-            run << QPointF(x(p.at), y(p.db));
+            run << QStringLiteral("%1,%2").arg(x(p.at), 0, 'f', 1).arg(y(p.db), 0, 'f', 1);
     }
     endRun();
-    return svg + QStringLiteral("</svg>");
+    return svg + QStringLiteral("</svg><p class=\"note\">") + caption + QStringLiteral("</p>");
 }
 
 QString receiverSection(const StatusView &v, int r)
@@ -253,7 +253,8 @@ p{margin:.3em 0}.bad{color:#b00020;font-weight:bold}
 table{border-collapse:collapse;width:100%}td,th{text-align:left;padding:.15em .4em;border-bottom:1px solid #eee;vertical-align:top}
 pre{margin:0;white-space:pre-wrap;font:13px/1.35 monospace}
 #banner{background:#b00020;color:#fff;padding:.5em 1em;font-weight:bold}
-svg{width:100%;height:60px;background:#f6f8fc;border:1px solid #e3e7f0}
+svg{display:block;width:100%;height:60px;background:#f6f8fc;border:1px solid #e3e7f0}
+.note{color:#555;font-size:.85em}td:first-child{white-space:nowrap}td{white-space:pre-wrap}
 footer{padding:0 1em 1em;color:#555;font-size:.85em})";
 
 // Counts the countdowns down each second and fetches the page again every
