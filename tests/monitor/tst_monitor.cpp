@@ -190,6 +190,7 @@ private Q_SLOTS:
     {
         Served s;
         s.station.settings.TwoReceivers = 1;
+        s.station.settings.RemoteControlOn = true;
         s.addSchedule(schedule(QStringLiteral("Noon News"), 2, onDay(1, QStringLiteral("12:00:00"))));
         s.ebNo[1] = "9.6";
         s.link.ReadEbNo(1, QStringLiteral("R1"));
@@ -200,8 +201,13 @@ private Q_SLOTS:
         st.firstSendDelay(1, 0.012);
         st.firstSendDelay(2, -0.5);
         st.remoteStart(2, true);
-        st.alarm(true);
-        st.clockSet(ClockSetResult::Refused);
+        // The alarm twice, each held over two polls; the time-set input in the
+        // reset minute (the clock is at 09:00:00).
+        s.station.settings.ClockResetTime = QStringLiteral("00:30");
+        for (quint8 status : {111, 111, 127, 111, 111, 119}) {
+            s.setInputs(status);
+            s.engine.portInputs().ReadPortInputs();
+        }
         st.errorShown(QStringLiteral("2  No such file or directory: /dev/ttyS0 Command not sent."));
         st.logWriteFailed(LogKind::Mpeg);
         const QByteArray metrics = s.get("/metrics").body;
@@ -224,8 +230,9 @@ private Q_SLOTS:
               "kestrelpoint_switches_total{receiver=\"2\",result=\"cancelled\"} 1\n",
               "kestrelpoint_ebno_db{receiver=\"2\"} 9.6\n", "kestrelpoint_better_receiver 2\n",
               "kestrelpoint_next_switch_time_seconds{receiver=\"2\"} 1828094400\n",
-              "kestrelpoint_remote_starts_total{receiver=\"2\"} 1\n", "kestrelpoint_alarms_total 1\n",
-              "kestrelpoint_clock_sets_total{result=\"refused\"} 1\n",
+              "kestrelpoint_first_send_delay_seconds_bucket{receiver=\"1\",le=\"10\"} 1\n",
+              "kestrelpoint_remote_starts_total{receiver=\"2\"} 1\n", "kestrelpoint_alarms_total 2\n",
+              "kestrelpoint_alarm_active 0\n", "kestrelpoint_clock_sets_total{result=\"set\"} 1\n",
               "kestrelpoint_error_messages_total{kind=\"command\"} 1\n",
               "kestrelpoint_log_write_failures_total{log=\"mpeg\"} 1\n", "process_resident_memory_bytes "})
             QVERIFY2(metrics.contains(line), line);
