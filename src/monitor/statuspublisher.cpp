@@ -20,6 +20,8 @@ int ebNoIntervalSeconds(int rate)
 StatusPublisher::StatusPublisher(Station &station, const SwitchEngine &engine, QObject *parent)
     : QObject(parent), m_station(station), m_engine(engine), m_started(station.clock().now())
 {
+    // Until the first tick, the tick's age counts from the start.
+    m_lastTick.store(steadyMs(), std::memory_order_relaxed);
     connect(&engine, &SwitchEngine::ticked, this, &StatusPublisher::tickDone);
     connect(&station, &Station::switchListChanged, this, [this] { m_listsChanged = true; });
 }

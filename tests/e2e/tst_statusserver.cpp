@@ -10,10 +10,6 @@
 #include <QUrl>
 #include <QtTest>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -56,41 +52,17 @@ QString promValue(quint16 port, const QString &query)
 // and how many were closed without one; the rest still hang when the time is up.
 std::pair<int, int> manyAtOnce(quint16 port, int clients, const QByteArray &request, int timeoutMs)
 {
-    QList<pollfd> fds;
-    for (int i = 0; i < clients; ++i) {
-        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in a = {};
-        a.sin_family = AF_INET;
-        a.sin_port = htons(port);
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        if (::connect(fd, reinterpret_cast<sockaddr *>(&a), sizeof a) == 0)
-            ::send(fd, request.constData(), size_t(request.size()), MSG_NOSIGNAL);
-        fds.append({fd, POLLIN, 0});
-    }
+    QList<int> fds;
+    for (int i = 0; i < clients; ++i)
+        fds << sendToLoopback(port, request);
     int answered = 0, closed = 0;
-    QList<QByteArray> got(fds.size());
     QElapsedTimer waited;
     waited.start();
-    while (answered + closed < fds.size() && waited.elapsed() < timeoutMs) {
-        if (::poll(fds.data(), nfds_t(fds.size()), 200) <= 0)
-            continue;
-        for (int i = 0; i < fds.size(); ++i) {
-            if (fds[i].fd < 0 || !fds[i].revents)
-                continue;
-            char buffer[4096];
-            const ssize_t n = ::recv(fds[i].fd, buffer, sizeof buffer, 0);
-            if (n > 0) {
-                got[i].append(buffer, n);
-                continue;
-            }
-            (got[i].startsWith("HTTP/1.1 200") ? answered : closed) += 1;
-            ::close(fds[i].fd);
-            fds[i].fd = -1;
-        }
-    }
-    for (const pollfd &p : fds) {
-        if (p.fd >= 0)
-            ::close(p.fd);
+    for (int fd : fds) {
+        QByteArray got;
+        if (fd >= 0 && readToEnd(fd, got, int(std::max<qint64>(0, timeoutMs - waited.elapsed()))))
+            ++(got.startsWith("HTTP/1.1 200") ? answered : closed);
+        ::close(fd);
     }
     return {answered, closed};
 }

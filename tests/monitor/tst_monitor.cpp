@@ -3,6 +3,7 @@
 
 #include "engine/switchengine.h"
 #include "monitor/statusmonitor.h"
+#include "monitor/statusserver.h"
 #include "platform/journal.h"
 #include "receiver/receiverlink.h"
 #include "schedules.h"
@@ -12,9 +13,6 @@
 #include <QProcess>
 #include <QtTest>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -38,25 +36,6 @@ struct Served : TestStation
     ReceiverLink link{station};
     SwitchEngine engine{station, link};
     StatusMonitor monitor{station, engine};
-};
-
-// A socket listening on loopback; its port is taken while it lives.
-struct Listener
-{
-    Listener()
-    {
-        sockaddr_in a = {};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof a;
-        ::bind(fd, reinterpret_cast<sockaddr *>(&a), length);
-        ::listen(fd, 1);
-        ::getsockname(fd, reinterpret_cast<sockaddr *>(&a), &length);
-        port = ntohs(a.sin_port);
-    }
-    ~Listener() { ::close(fd); }
-    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    quint16 port = 0;
 };
 
 } // namespace
@@ -322,9 +301,11 @@ private Q_SLOTS:
         QFETCH(QByteArray, file);
         QFETCH(QString, address);
         QFETCH(QString, message);
-        Listener taken;
         Served s(false);
-        const QByteArray port = QByteArray::number(taken.port);
+        StatusServer taken(s.monitor.publisher());
+        QString why;
+        QVERIFY(taken.start({QStringLiteral("127.0.0.1"), 0}, &why));
+        const QByteArray port = QByteArray::number(taken.address().port);
         if (!file.isEmpty())
             s.home.write(QStringLiteral("RemoteStatus.ini"), file.replace("%1", port));
         s.monitor.start(address.isEmpty() ? std::nullopt : parseListenAddress(address.replace("%1", port)));

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-#include <QList>
 
 // A client on loopback that writes raw bytes and reads whatever comes back
 // until the server closes the connection or the time is up: an HTTP request
@@ -16,6 +15,11 @@ struct HttpAnswer
 HttpAnswer httpExchange(quint16 port, const QByteArray &request, int timeoutMs = 5000);
 // "GET /path HTTP/1.1" with Host and "Connection: close".
 QByteArray httpRequest(const QByteArray &method, const QByteArray &path);
+// A socket connected to the port on 127.0.0.1 (-1 when refused), with the
+// request sent.
+int sendToLoopback(quint16 port, const QByteArray &request);
+// What comes on the socket until it is closed (true) or the time is up.
+bool readToEnd(int fd, QByteArray &bytes, int timeoutMs);
 // A loopback port nobody listens on now (taken and given back), for a
 // server that takes only a fixed port.
 quint16 freeLoopbackPort();
