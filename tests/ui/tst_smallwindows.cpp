@@ -157,6 +157,8 @@ private Q_SLOTS:
         QCOMPARE(list->count(), 1);
     }
 
+    // Apply saves what the window shows and serves at once; an address that
+    // is not this computer's own is warned of, a name is refused.
     void remoteStatusIsSavedAndServed_data()
     {
         QTest::addColumn<QString>("address");
@@ -178,7 +180,6 @@ private Q_SLOTS:
         SwitchEngine engine(s.station, link);
         StatusMonitor monitor(s.station, engine);
         auto *w = shown(new frmRemoteStatus(monitor));
-        QCOMPARE(control<QLineEdit>(w, "txtAddress")->text(), QStringLiteral("127.0.0.1"));
         control<QLineEdit>(w, "txtAddress")->setText(address);
         const quint16 port = freeLoopbackPort();
         control<QSpinBox>(w, "txtPort")->setValue(port);
@@ -192,10 +193,8 @@ private Q_SLOTS:
                  saved ? QStringLiteral("enabled=%1\naddress=%2\nport=%3\n").arg(int(serve)).arg(address).arg(port).toLatin1()
                        : QByteArray());
         QCOMPARE(monitor.serving().has_value(), serve);
-        if (serve)
-            QCOMPARE(control<QLabel>(w, "lblState")->text(),
-                     QStringLiteral("Answering on http://127.0.0.1:%1/: the status page there, /metrics for Prometheus, "
-                                    "/status.json and /healthz.").arg(port));
+        QCOMPARE(control<QLabel>(w, "lblState")->text().startsWith(QStringLiteral("Answering on http://127.0.0.1:%1/").arg(port)),
+                 serve);
     }
 };
 
