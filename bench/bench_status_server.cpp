@@ -102,24 +102,9 @@ int main(int argc, char *argv[])
     BenchData::writeFile(dir.filePath(QStringLiteral("port")), QByteArray("\0\x7f", 2));
     // Port 1, 9600 baud, activity log, Eb/No every minute, MPEG log, parallel port, one receiver.
     BenchData::writeFile(dir.filePath(QStringLiteral("Kestrelpoint.ini")), "111511w020");
-    const QDateTime first = QDateTime::currentDateTime().addSecs(18);
     QList<QDateTime> due;
-    QByteArray schedules;
-    for (int i = 0; i < 3; ++i) {
-        QDateTime t = first.addSecs(20 * i);
-        t.setTime(QTime(t.time().hour(), t.time().minute(), t.time().second()));
-        due << t;
-        ScheduleRecord r;
-        r.PgmName = QStringLiteral("Load %1").arg(i + 1);
-        r.SatLang = QStringLiteral("ENG");
-        r.SatPort = QStringLiteral("2");
-        r.SatRoute = QStringLiteral("2");
-        r.SatAtt = QStringLiteral("7");
-        r.RemoteStart = 2;
-        r.Receiver = 1;
-        r.SwitchTime[t.date().dayOfWeek() % 7] = t.time().toString(QStringLiteral("HH:mm:ss"));
-        schedules += Codec::toWindows1252(BuildScheduleRecord(r));
-    }
+    const QByteArray schedules =
+        BenchData::switchesFrom(QDateTime::currentDateTime().addSecs(18), 3, 20, QStringLiteral("Load"), due);
     BenchData::writeFile(dir.filePath(QStringLiteral("SwitchList.dat")), schedules);
     // Today's readings so far, once a minute, as a program that ran all day
     // left them: the page draws them and status.json lists them.
@@ -203,16 +188,7 @@ int main(int argc, char *argv[])
         if (a.held)
             held << a.ms;
     }
-    QList<QDateTime> firstSends;
-    for (const QByteArray &line : simOut.split('\n')) {
-        if (!line.contains("SETAUDIO"))
-            continue;
-        QDateTime when(QDate::currentDate(), QTime::fromString(QString::fromLatin1(line.left(12)), QStringLiteral("HH:mm:ss.zzz")));
-        if (!firstSends.isEmpty() && when < firstSends.last())
-            when = when.addDays(1);
-        if (firstSends.isEmpty() || firstSends.last().msecsTo(when) > 3000)
-            firstSends << when;
-    }
+    const QList<QDateTime> firstSends = BenchData::firstSends(simOut);
     double worst = 0;
     QString sends;
     for (int i = 0; i < due.size(); ++i) {
