@@ -143,6 +143,8 @@ void tst_Supervision::commandLineAnswersWithoutADisplay_data()
                                     << "kestrelpoint: Unknown option 'bogus'.\nTry 'kestrelpoint --help'.";
     QTest::newRow("stray argument") << QStringList{"schedule.dat"} << 2
                                     << "kestrelpoint: Unexpected argument 'schedule.dat'.";
+    QTest::newRow("a status address by name") << QStringList{"--status-listen", "localhost:7845"} << 2
+                                              << "kestrelpoint: --status-listen needs ADDRESS:PORT with a numeric IP";
     QTest::newRow("no display: not a crash") << QStringList() << 1
                                              << "kestrelpoint: There is no display to show the windows on";
 }
