@@ -11,6 +11,7 @@
 #include <QUrl>
 #include <QtTest>
 
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -141,7 +142,7 @@ void tst_StatusServer::badRequests_data()
 {
     QTest::addColumn<QString>("kind");
     for (const char *kind : {"a 1 MB path", "100 kB of headers", "an unknown method", "a client that sends nothing",
-                             "500 connections at once", "a request cut off half way"})
+                             "500 connections at once", "a request cut off half way", "100 clients that hang up"})
         QTest::newRow(kind) << QString::fromLatin1(kind);
 }
 
@@ -177,6 +178,17 @@ bool tst_StatusServer::misbehave(const QString &kind)
         const auto [answered, closed] = manyAtOnce(m_port, 500, httpRequest("GET", "/healthz"), 15000);
         return answered > 0 && answered + closed == 500;
     }
+    if (kind == QLatin1String("100 clients that hang up")) {
+        // Each resets its connection before the page is written to it: a
+        // write to it must not end the program (SIGPIPE).
+        for (int i = 0; i < 100; ++i) {
+            const int fd = sendToLoopback(m_port, httpRequest("GET", "/"));
+            const linger reset = {1, 0};
+            ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+            ::close(fd);
+        }
+        return true;
+    }
     // Cut off: the client hangs up in the middle of its request line.
     return httpExchange(m_port, "GET /metr", 100).status == 0;
 }
@@ -186,7 +198,7 @@ bool tst_StatusServer::misbehave(const QString &kind)
 void tst_StatusServer::memoryStaysPut()
 {
     const QStringList kinds{"a 1 MB path", "100 kB of headers", "an unknown method", "500 connections at once",
-                            "a request cut off half way"};
+                            "a request cut off half way", "100 clients that hang up"};
     for (const QString &kind : kinds)
         QVERIFY(misbehave(kind));
     const qint64 before = residentKb(m_run.processId());
