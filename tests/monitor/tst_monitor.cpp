@@ -121,6 +121,7 @@ private Q_SLOTS:
             QVERIFY2(metrics.contains(line), (line + " not in:\n" + metrics).constData());
         // The value and its time only when there is a value.
         QCOMPARE(metrics.contains("kestrelpoint_ebno_db{receiver=\"1\"} 8.5\n"), result == "value");
+        QCOMPARE(metrics.contains("kestrelpoint_ebno_db{"), result == "value");
         QCOMPARE(metrics.contains("kestrelpoint_ebno_time_seconds{"), result == "value");
     }
 
