@@ -63,7 +63,16 @@ QByteArray receiverLabel(int r)
 
 QByteArray with(const QByteArray &labels, const char *name, const char *value)
 {
-    return labels + ',' + name + "=\"" + value + '"';
+    return labels + (labels.isEmpty() ? "" : ",") + name + "=\"" + value + '"';
+}
+
+// One sample per value, labelled with its name.
+template <size_t N>
+void byName(Writer &w, const QByteArray &labels, const char *label, const std::array<const char *, N> &names,
+            const std::array<quint64, N> &values)
+{
+    for (size_t i = 0; i < N; ++i)
+        w.sample(with(labels, label, names[i]), double(values[i]));
 }
 
 } // namespace
@@ -139,16 +148,12 @@ QByteArray metricsText(const StatusView &view, const ProcessFigures &process)
     w.family("kestrelpoint_ebno_readings_total", "counter",
              "Eb/No readings by result: value, none (\"None\" logged) or failed (port or log unusable).");
     receivers([&](int, const QByteArray &l, const ReceiverFigures &rf, auto &) {
-        const char *results[] = {"value", "none", "failed"};
-        for (int i = 0; i < 3; ++i)
-            w.sample(with(l, "result", results[i]), double(rf.ebNoReadings[i]));
+        byName(w, l, "result", kEbNoResultNames, rf.ebNoReadings);
     });
     w.family("kestrelpoint_mpeg_readings_total", "counter",
              "MPEG status readings by result: answer, none (no answer) or failed (port or log unusable).");
     receivers([&](int, const QByteArray &l, const ReceiverFigures &rf, auto &) {
-        const char *results[] = {"answer", "none", "failed"};
-        for (int i = 0; i < 3; ++i)
-            w.sample(with(l, "result", results[i]), double(rf.mpegReadings[i]));
+        byName(w, l, "result", kMpegResultNames, rf.mpegReadings);
     });
     w.family("kestrelpoint_receiver_answering", "gauge",
              "1 when the receiver answered its last reading, 0 when it did not; absent before the first.");
@@ -159,9 +164,7 @@ QByteArray metricsText(const StatusView &view, const ProcessFigures &process)
 
     w.family("kestrelpoint_switches_total", "counter", "Switches by result: sent, failed, skipped or cancelled.");
     receivers([&](int, const QByteArray &l, const ReceiverFigures &rf, auto &) {
-        const char *results[] = {"sent", "failed", "skipped", "cancelled"};
-        for (int i = 0; i < 4; ++i)
-            w.sample(with(l, "result", results[i]), double(rf.switches[i]));
+        byName(w, l, "result", kSwitchOutcomeNames, rf.switches);
     });
     w.family("kestrelpoint_first_send_delay_seconds", "histogram",
              "How far a switch's first send was from its due moment (13 s before the switch, receiver 2: 8 s).");
@@ -194,17 +197,11 @@ QByteArray metricsText(const StatusView &view, const ProcessFigures &process)
     w.sample({}, double(f.alarms));
     w.family("kestrelpoint_clock_sets_total", "counter",
              "Clock sets from the time-set input by result: set, refused (by the system) or invalid (reset time).");
-    const char *clockResults[] = {"set", "refused", "invalid"};
-    for (int i = 0; i < 3; ++i)
-        w.sample(QByteArray("result=\"") + clockResults[i] + '"', double(f.clockSets[i]));
+    byName(w, {}, "result", kClockSetNames, f.clockSets);
     w.family("kestrelpoint_error_messages_total", "counter", "Messages of the error window by kind.");
-    const char *kinds[] = {"command", "reading", "activity_log", "clock", "status_server", "other"};
-    for (int i = 0; i < 6; ++i)
-        w.sample(QByteArray("kind=\"") + kinds[i] + '"', double(f.errors[i]));
+    byName(w, {}, "kind", kErrorKindNames, f.errors);
     w.family("kestrelpoint_log_write_failures_total", "counter", "Lines a daily log could not take, by log.");
-    const char *logs[] = {"activity", "ebno", "mpeg"};
-    for (int i = 0; i < 3; ++i)
-        w.sample(QByteArray("log=\"") + logs[i] + '"', double(f.logWriteFailures[i]));
+    byName(w, {}, "log", kLogKindNames, f.logWriteFailures);
 
     if (process.valid) {
         w.family("process_cpu_seconds_total", "counter", "Total user and system CPU time spent in seconds.");

@@ -58,17 +58,7 @@ QString dB(double value)
 
 const char *outcomeName(SwitchOutcome o)
 {
-    switch (o) {
-    case SwitchOutcome::Sent:
-        return "sent";
-    case SwitchOutcome::Failed:
-        return "failed";
-    case SwitchOutcome::Skipped:
-        return "skipped";
-    case SwitchOutcome::Cancelled:
-        return "cancelled";
-    }
-    return "";
+    return kSwitchOutcomeNames[size_t(o)];
 }
 
 // Today's readings: none when the last were of another day.
@@ -315,12 +305,11 @@ QJsonValue jsonNumber(double value)
     return std::isnan(value) ? QJsonValue() : QJsonValue(value);
 }
 
-template <size_t N> QJsonObject counts(const std::array<quint64, N> &values, std::initializer_list<const char *> names)
+template <size_t N> QJsonObject counts(const std::array<quint64, N> &values, const std::array<const char *, N> &names)
 {
     QJsonObject o;
-    size_t i = 0;
-    for (const char *name : names)
-        o.insert(QLatin1String(name), double(values[i++]));
+    for (size_t i = 0; i < N; ++i)
+        o.insert(QLatin1String(names[i]), double(values[i]));
     return o;
 }
 
@@ -398,9 +387,9 @@ QByteArray statusJson(const StatusView &v)
             {QStringLiteral("answering"), rf.answering < 0 ? QJsonValue() : QJsonValue(rf.answering == 1)},
             {QStringLiteral("remoteStart"), QJsonObject{{QStringLiteral("on"), rs.remoteStartOn},
                                                         {QStringLiteral("count"), double(rf.remoteStarts)}}},
-            {QStringLiteral("switches"), counts(rf.switches, {"sent", "failed", "skipped", "cancelled"})},
-            {QStringLiteral("ebNoReadings"), counts(rf.ebNoReadings, {"value", "none", "failed"})},
-            {QStringLiteral("mpegReadings"), counts(rf.mpegReadings, {"answer", "none", "failed"})},
+            {QStringLiteral("switches"), counts(rf.switches, kSwitchOutcomeNames)},
+            {QStringLiteral("ebNoReadings"), counts(rf.ebNoReadings, kEbNoResultNames)},
+            {QStringLiteral("mpegReadings"), counts(rf.mpegReadings, kMpegResultNames)},
         });
     }
     QJsonArray switches;
@@ -424,10 +413,9 @@ QByteArray statusJson(const StatusView &v)
         {QStringLiteral("parallelPortInUse"), s.remoteControlOn},
         {QStringLiteral("alarm"), QJsonObject{{QStringLiteral("active"), s.remoteControlOn && f.alarmActive},
                                               {QStringLiteral("count"), double(f.alarms)}}},
-        {QStringLiteral("clockSets"), counts(f.clockSets, {"set", "refused", "invalid"})},
-        {QStringLiteral("errorMessages"),
-         counts(f.errors, {"command", "reading", "activity_log", "clock", "status_server", "other"})},
-        {QStringLiteral("logWriteFailures"), counts(f.logWriteFailures, {"activity", "ebno", "mpeg"})},
+        {QStringLiteral("clockSets"), counts(f.clockSets, kClockSetNames)},
+        {QStringLiteral("errorMessages"), counts(f.errors, kErrorKindNames)},
+        {QStringLiteral("logWriteFailures"), counts(f.logWriteFailures, kLogKindNames)},
         {QStringLiteral("switchesToday"), switches},
         {QStringLiteral("lastErrors"), timedTexts(f.lastErrors)},
         {QStringLiteral("activity"), timedTexts(f.lastActivity)},

@@ -22,6 +22,15 @@ enum class LogKind { Activity, EbNo, Mpeg };
 // What an error-window message is about; see StationStats::errorKind.
 enum class ErrorKind { Command, Reading, ActivityLog, Clock, StatusServer, Other };
 
+// The names the status server gives the values above, in their order.
+inline constexpr std::array<const char *, 4> kSwitchOutcomeNames = {"sent", "failed", "skipped", "cancelled"};
+inline constexpr std::array<const char *, 3> kEbNoResultNames = {"value", "none", "failed"};
+inline constexpr std::array<const char *, 3> kMpegResultNames = {"answer", "none", "failed"};
+inline constexpr std::array<const char *, 3> kClockSetNames = {"set", "refused", "invalid"};
+inline constexpr std::array<const char *, 3> kLogKindNames = {"activity", "ebno", "mpeg"};
+inline constexpr std::array<const char *, 6> kErrorKindNames = {"command", "reading", "activity_log",
+                                                                "clock",   "status_server", "other"};
+
 // The upper bounds of the first send's delay histogram, in seconds.
 inline constexpr std::array<double, 10> kFirstSendBuckets = {0.01, 0.025, 0.05, 0.1, 0.25, 0.5, 1, 2.5, 5, 10};
 
