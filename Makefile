@@ -3,10 +3,12 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 # libqt6opengl6-dev: Qt Charts' CMake files ask for Qt6OpenGL, which qt6-charts-dev does not bring.
 # strace: a test watches the whole-file replaces sync their folder; tzdata: daylight-saving tests.
+# libmicrohttpd-dev: the status server; prometheus (promtool and a real scraper) and chromium
+# (headless, the status page): its tests.
 DEB_PACKAGES = cmake g++ make pkgconf qt6-base-dev libqt6serialport6-dev qt6-serialport-dev \
                qt6-charts-dev libqt6opengl6-dev libsystemd-dev systemd xvfb xauth faketime \
                poppler-utils fonts-dejavu-core fonts-liberation dpkg-dev libcap2-bin file lintian \
-               man-db strace tzdata
+               man-db strace tzdata libmicrohttpd-dev prometheus chromium
 export KESTRELPOINT_HOME ?= $(HOME)/Kestrelpoint
 
 .PHONY: all build deps run test demo package clean

@@ -29,24 +29,9 @@ int main(int argc, char *argv[])
     BenchData::writeFile(port, QByteArray("\0\x7f", 2));
     BenchData::writeFile(dir.filePath(QStringLiteral("Kestrelpoint.ini")), "111001w020");
 
-    const QDateTime first = QDateTime::currentDateTime().addSecs(25);
     QList<QDateTime> due;
-    QByteArray schedules;
-    for (int i = 0; i < switches; ++i) {
-        QDateTime t = first.addSecs(20 * i);
-        t.setTime(QTime(t.time().hour(), t.time().minute(), t.time().second()));
-        due << t;
-        ScheduleRecord r;
-        r.PgmName = QStringLiteral("Timing %1").arg(i + 1);
-        r.SatLang = QStringLiteral("ENG");
-        r.SatPort = QStringLiteral("2");
-        r.SatRoute = QStringLiteral("2");
-        r.SatAtt = QStringLiteral("7");
-        r.RemoteStart = 2;
-        r.Receiver = 1;
-        r.SwitchTime[t.date().dayOfWeek() % 7] = t.time().toString(QStringLiteral("HH:mm:ss"));
-        schedules += Codec::toWindows1252(BuildScheduleRecord(r));
-    }
+    const QByteArray schedules =
+        BenchData::switchesFrom(QDateTime::currentDateTime().addSecs(25), switches, 20, QStringLiteral("Timing"), due);
     BenchData::writeFile(dir.filePath(QStringLiteral("SwitchList.dat")), schedules);
 
     QProcess sim;
@@ -88,21 +73,7 @@ int main(int argc, char *argv[])
     sim.terminate();
     sim.waitForFinished();
 
-    QList<QDateTime> firstSends;
-    QString last;
-    for (const QByteArray &line : simOut.split('\n')) {
-        if (!line.contains("SETAUDIO"))
-            continue;
-        const QTime at = QTime::fromString(QString::fromLatin1(line.left(12)), QStringLiteral("HH:mm:ss.zzz"));
-        const QString name = QString::fromLatin1(line.mid(12).trimmed());
-        QDateTime when(QDate::currentDate(), at);
-        if (!firstSends.isEmpty() && when < firstSends.last())
-            when = when.addDays(1);
-        // Each switch sends twice; the first of a pair counts.
-        if (firstSends.isEmpty() || firstSends.last().msecsTo(when) > 3000)
-            firstSends << when;
-        last = name;
-    }
+    const QList<QDateTime> firstSends = BenchData::firstSends(simOut);
 
     double worst = 0;
     int within = 0;

@@ -6,9 +6,11 @@
 #include "platform/codec.h"
 #include "schedule/schedulerecord.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QEvent>
 #include <QFile>
+#include <QList>
 #include <QTime>
 #include <QWidget>
 
@@ -66,6 +68,48 @@ inline QByteArray busyWeek(const QTime &from, int quietMinutes)
 inline QByteArray settings(int ebNoRate, bool twoReceivers)
 {
     return QByteArray("111") + char('0' + ebNoRate) + QByteArray("11w") + (twoReceivers ? "1" : "0") + "20";
+}
+
+// Schedules of receiver 1 switching `count` times, `apart` seconds from
+// `first` (to the whole second): "SETAUDIO 2 S ENG 7" and a momentary remote
+// start each, named `name` 1, 2, ... The moments go into `due`.
+inline QByteArray switchesFrom(const QDateTime &first, int count, int apart, const QString &name, QList<QDateTime> &due)
+{
+    QByteArray schedules;
+    for (int i = 0; i < count; ++i) {
+        QDateTime t = first.addSecs(apart * i);
+        t.setTime(QTime(t.time().hour(), t.time().minute(), t.time().second()));
+        due << t;
+        ScheduleRecord r;
+        r.PgmName = QStringLiteral("%1 %2").arg(name).arg(i + 1);
+        r.SatLang = QStringLiteral("ENG");
+        r.SatPort = QStringLiteral("2");
+        r.SatRoute = QStringLiteral("2");
+        r.SatAtt = QStringLiteral("7");
+        r.RemoteStart = 2;
+        r.Receiver = 1;
+        r.SwitchTime[t.date().dayOfWeek() % 7] = t.time().toString(QStringLiteral("HH:mm:ss"));
+        schedules += Codec::toWindows1252(BuildScheduleRecord(r));
+    }
+    return schedules;
+}
+
+// The first "SETAUDIO " of each switch in the simulated receiver's output,
+// whose lines begin with their time "HH:mm:ss.zzz" (today, or after
+// midnight): each switch sends twice, 2 s apart, and the first of a pair counts.
+inline QList<QDateTime> firstSends(const QByteArray &simOut)
+{
+    QList<QDateTime> sends;
+    for (const QByteArray &line : simOut.split('\n')) {
+        if (!line.contains("SETAUDIO"))
+            continue;
+        QDateTime when(QDate::currentDate(), QTime::fromString(QString::fromLatin1(line.left(12)), QStringLiteral("HH:mm:ss.zzz")));
+        if (!sends.isEmpty() && when < sends.last())
+            when = when.addDays(1);
+        if (sends.isEmpty() || sends.last().msecsTo(when) > 3000)
+            sends << when;
+    }
+    return sends;
 }
 
 }

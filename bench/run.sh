@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Every speed and memory figure of the program, with its target, on an
-# optimised build. Usage: bench/run.sh [build-folder]   (about five minutes)
+# optimised build. Usage: bench/run.sh [build-folder]   (about seven minutes)
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$top/build-bench}
@@ -36,3 +36,5 @@ awk -v k=$((kp1 - kp0)) -v b=$((bare1 - bare0)) 'BEGIN {
 
 "$build/bench/bench_conversation_wait" 2>/dev/null
 "$build/bench/bench_switch_timing" "$program" "$sim" 10 2>/dev/null | tail -n 12
+"$build/bench/bench_status_publish" 2>/dev/null
+"$build/bench/bench_status_server" "$program" "$sim" 60 200 2>/dev/null

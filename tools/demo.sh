@@ -53,15 +53,18 @@ if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
     echo "No display: the program runs offscreen; watch the logs below."
 fi
 
+status_port=${KESTRELPOINT_DEMO_STATUS_PORT:-7845}
 cat <<INFO
 Demo data folder: $home
 Receiver 1 on $com1, receiver 2 on $com2; the parallel port is the file $home/parport.
 Switches are due 1, 2 and 3 minutes from now. Each receiver prints the commands it gets;
 the activity, Eb/No and MPEG logs fill in $home/logs. After a few minutes, History > Eb/No and
-Chart draw the readings taken so far. Close the main window (or press Ctrl-C) to end.
+Chart draw the readings taken so far. The status page, metrics and status.json are on
+http://127.0.0.1:$status_port/ (KESTRELPOINT_DEMO_STATUS_PORT chooses the port). Close the main
+window (or press Ctrl-C) to end.
 INFO
 
-"$program" &
+"$program" --status-listen "127.0.0.1:$status_port" &
 pids+=($!)
 tail -n +2 -f "$home/receiver1.txt" | sed -u 's/^/receiver 1: /' &
 pids+=($!)

@@ -1,8 +1,10 @@
 #include "app/mnumenu.h"
 #include "engine/switchengine.h"
+#include "monitor/statusmonitor.h"
 #include "station/station.h"
 #include "platform/clock.h"
 #include "platform/errorreport.h"
+#include "platform/journal.h"
 #include "platform/parallelport.h"
 #include "platform/paths.h"
 #include "platform/servicenotify.h"
@@ -34,7 +36,7 @@ constexpr int kAlreadyRunning = 3; // another copy works on the same data folder
 // --help and --version answer without a window (and without a display).
 // Qt's own options (-platform, -display, -session, ...) are left to
 // QApplication, as a session manager may start the program with them.
-std::optional<int> answerCommandLine(int argc, char *argv[])
+std::optional<int> answerCommandLine(int argc, char *argv[], std::optional<ListenAddress> &statusListen)
 {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
@@ -49,7 +51,11 @@ std::optional<int> answerCommandLine(int argc, char *argv[])
                                   QStringLiteral("Show this help and end."));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
                                      QStringLiteral("Show the version and end."));
-    parser.addOptions({help, version});
+    const QCommandLineOption listen(QStringLiteral("status-listen"),
+                                    QStringLiteral("Serve the status page and metrics on ADDRESS:PORT for this run, "
+                                                   "whatever SetUp > Remote Status says (\"[::1]:PORT\" for IPv6)."),
+                                    QStringLiteral("ADDRESS:PORT"));
+    parser.addOptions({help, version, listen});
     const auto passToQt = [&parser](std::initializer_list<const char *> names, const QString &valueName) {
         for (const char *name : names) {
             QCommandLineOption qtOption(QString::fromLatin1(name), QString(), valueName);
@@ -78,6 +84,16 @@ std::optional<int> answerCommandLine(int argc, char *argv[])
         std::printf("kestrelpoint %s\n", KESTRELPOINT_VERSION);
         return 0;
     }
+    if (parser.isSet(listen)) {
+        statusListen = parseListenAddress(parser.value(listen));
+        if (!statusListen) {
+            std::fprintf(stderr, "kestrelpoint: --status-listen needs ADDRESS:PORT with a numeric IP address, such as "
+                                 "127.0.0.1:%d or [::1]:%d, not '%s'.\n",
+                         RemoteStatusSettings::kDefaultPort, RemoteStatusSettings::kDefaultPort,
+                         qPrintable(parser.value(listen)));
+            return kUsage;
+        }
+    }
     // Without a screen Qt aborts, which a supervisor takes for a crash and
     // restarts without end; no screen needs a person, so say so and stop.
     if (!parser.isSet(QStringLiteral("platform")) && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")
@@ -94,7 +110,8 @@ std::optional<int> answerCommandLine(int argc, char *argv[])
 // supervisor's journal, which also shows it as the service's status).
 int refuseToStart(const QString &text, ServiceNotify &notify, int status = kStartFailed)
 {
-    std::fprintf(stderr, "kestrelpoint: %s\n", qPrintable(text));
+    // "<3>": the journal takes the line at priority err.
+    std::fprintf(stderr, "%skestrelpoint: %s\n", Journal::standardErrorIsJournal() ? "<3>" : "", qPrintable(text));
     notify.status(text);
     if (QGuiApplication::platformName() != QLatin1String("offscreen")
         && QGuiApplication::platformName() != QLatin1String("minimal"))
@@ -102,10 +119,17 @@ int refuseToStart(const QString &text, ServiceNotify &notify, int status = kStar
     return status;
 }
 
-// Every message of the error window also goes to standard error as one line,
-// so that a station run without a screen (or a test) still has them.
+// Every message of the error window also goes to the journal at priority
+// err, and to standard error as one line, so that a station run without a
+// screen (or a test) still has them. Under systemd standard error is a
+// stream into the journal already: the line would come twice, once as info.
 void showAndReportError(const QString &text)
 {
+    Journal::send(Journal::Err, text);
+    if (Journal::standardErrorIsJournal()) {
+        frmError::ShowErrorMessage(text);
+        return;
+    }
     // Line breaks, and the control characters a damaged file can bring into
     // a message, would cut or split the line.
     QString line = text;
@@ -138,7 +162,8 @@ void endAtExit()
 
 int main(int argc, char *argv[])
 {
-    if (const std::optional<int> answered = answerCommandLine(argc, argv))
+    std::optional<ListenAddress> statusListen;
+    if (const std::optional<int> answered = answerCommandLine(argc, argv, statusListen))
         return *answered;
 
     QApplication app(argc, argv);
@@ -182,9 +207,13 @@ int main(int argc, char *argv[])
                              notify);
     }
 
-    setErrorHandler(&showAndReportError);
+    Journal::useSystemJournal();
     SystemClock clock;
     Station station(clock, openParallelPort());
+    setErrorHandler([&station](const QString &text) {
+        station.stats.errorShown(text);
+        showAndReportError(text);
+    });
     mnuMenu window(station);
     window.engine().setServiceNotify(&notify);
     window.setBeforeEnd([&lock, &notify] {
@@ -199,6 +228,7 @@ int main(int argc, char *argv[])
     g_endAtExit = [&window] { window.End(EXIT_FAILURE); };
     const auto noEndAtExit = qScopeGuard([] { g_endAtExit = nullptr; });
     std::atexit(&endAtExit);
+    window.statusMonitor().start(statusListen);
     window.showMaximized();
     return app.exec();
 }

@@ -2,6 +2,7 @@
 
 #include "station/station.h"
 #include "engine/switchengine.h"
+#include "monitor/statusmonitor.h"
 #include "receiver/receiverlink.h"
 #include "station/floppy.h"
 #include "platform/clock.h"
@@ -15,6 +16,7 @@
 #include "ui/frmhelp.h"
 #include "ui/frmmpeglog.h"
 #include "ui/frmprogramsourcecodes.h"
+#include "ui/frmremotestatus.h"
 #include "ui/frmdialog1.h"
 #include "ui/frmschedule.h"
 #include "ui/frmsetreceiver.h"
@@ -77,7 +79,8 @@ QListView *makeList(QWidget *parent, const char *name, const QRect &geometry, QA
 
 mnuMenu::mnuMenu(Station &station, QWidget *parent)
     : QMainWindow(parent), m_station(station), m_link(std::make_unique<ReceiverLink>(station)),
-      m_engine(std::make_unique<SwitchEngine>(station, *m_link))
+      m_engine(std::make_unique<SwitchEngine>(station, *m_link)),
+      m_monitor(std::make_unique<StatusMonitor>(station, *m_engine))
 {
     setObjectName(QStringLiteral("mnuMenu"));
     setWindowTitle(QStringLiteral("Kestrelpoint"));
@@ -205,8 +208,12 @@ void mnuMenu::buildMenus()
             });
     connect(addEntry(mnuFile, "mnuFileExit", QStringLiteral("E&xit")), &QAction::triggered, this, &QWidget::close);
 
-    connect(addEntry(bar, "mnuSetUp", QStringLiteral("&SetUp")), &QAction::triggered, this,
+    QMenu *mnuSetUpMenu = bar->addMenu(QStringLiteral("&SetUp"));
+    mnuSetUpMenu->setObjectName(QStringLiteral("mnuSetUpMenu"));
+    connect(addEntry(mnuSetUpMenu, "mnuSetUp", QStringLiteral("&SetUp")), &QAction::triggered, this,
             [this] { openOrBringToFront(m_setUp, [this] { return new frmSetUp(m_station, this); }); });
+    connect(addEntry(mnuSetUpMenu, "mnuRemoteStatus", QStringLiteral("&Remote Status")), &QAction::triggered, this,
+            [this] { openOrBringToFront(m_remoteStatus, [this] { return new frmRemoteStatus(*m_monitor, this); }); });
     connect(addEntry(bar, "mnuProgramSourceCodes", QStringLiteral("&ProgramSourceCodes")), &QAction::triggered, this,
             [this] { openOrBringToFront(m_sourceCodes, [this] { return new frmProgramSourceCodes(this); }); });
     connect(addEntry(bar, "mnuSchedule", QStringLiteral("&Schedules")), &QAction::triggered, this, [this] {

@@ -11,6 +11,7 @@ class frmAbout;
 class frmActivityLog;
 class frmHelp;
 class frmMPEGLog;
+class frmRemoteStatus;
 class frmProgramSourceCodes;
 class frmSchedule;
 class frmSetUp;
@@ -20,6 +21,7 @@ class QListView;
 class QProgressBar;
 class ReceiverLink;
 class Station;
+class StatusMonitor;
 class SwitchEngine;
 
 // The main window: the first and last window of the program. It shows the
@@ -37,6 +39,7 @@ public:
     bool Load(QString *error);
     SwitchEngine &engine() { return *m_engine; }
     ReceiverLink &link() { return *m_link; }
+    StatusMonitor &statusMonitor() { return *m_monitor; }
     // The two-receiver controls follow the TwoReceivers setting.
     void showReceiver2Controls(bool shown);
 
@@ -66,6 +69,7 @@ private:
     Station &m_station;
     std::unique_ptr<ReceiverLink> m_link;
     std::unique_ptr<SwitchEngine> m_engine;
+    std::unique_ptr<StatusMonitor> m_monitor;
     QLabel *lblClock;
     QLabel *lblPort;
     QLabel *Label5;
@@ -84,6 +88,7 @@ private:
 
     // The windows the menus open, one of each at a time.
     QPointer<frmSetUp> m_setUp;
+    QPointer<frmRemoteStatus> m_remoteStatus;
     QPointer<frmProgramSourceCodes> m_sourceCodes;
     QPointer<frmSchedule> m_schedule;
     QPointer<frmWeeklySchedule> m_weekly;

@@ -83,18 +83,22 @@ void ReceiverLink::showReadingFailure(int number, const QString &description)
                      QStringLiteral(".  Make sure the folder ") + Paths::logsDir() + QStringLiteral(" exists."));
 }
 
-std::optional<QByteArray> ReceiverLink::readInto(DailyLogFile &log, const QString &logPrefix, int portNumber,
+std::optional<QByteArray> ReceiverLink::readInto(DailyLogFile &log, LogKind reading, int receiver, int portNumber,
                                                  const QString &query)
 {
     Clock &clock = m_station.clock();
     SerialChannel &port = channel();
     if (!port.open(portNumber, m_station.lineSettings())) {
+        m_station.stats.readingFailed(reading, receiver, false);
         showReadingFailure(port.errorNumber(), port.errorText());
         return std::nullopt;
     }
     port.clearInput();
-    if (!log.open(Paths::logFile(logPrefix, clock.today()))) {
+    const QString prefix = reading == LogKind::EbNo ? QStringLiteral("EB") : QStringLiteral("MP");
+    if (!log.open(Paths::logFile(prefix, clock.today()))) {
         port.close();
+        m_station.stats.logWriteFailed(reading);
+        m_station.stats.readingFailed(reading, receiver, false);
         showReadingFailure(log.errorNumber(), log.errorDescription());
         return std::nullopt;
     }
@@ -103,6 +107,7 @@ std::optional<QByteArray> ReceiverLink::readInto(DailyLogFile &log, const QStrin
         const QString text = port.errorText();
         port.close();
         log.close();
+        m_station.stats.readingFailed(reading, receiver, false);
         showReadingFailure(number, text);
         return std::nullopt;
     }
@@ -115,7 +120,8 @@ void ReceiverLink::ReadEbNo(int activePort, const QString &receiverTag)
 {
     m_station.ActivePort = activePort;
     DailyLogFile log;
-    const std::optional<QByteArray> answer = readInto(log, QStringLiteral("EB"), activePort, QStringLiteral("R C"));
+    const int receiver = receiverTag == QLatin1String("R1") ? 1 : receiverTag == QLatin1String("R2") ? 2 : 0;
+    const std::optional<QByteArray> answer = readInto(log, LogKind::EbNo, receiver, activePort, QStringLiteral("R C"));
     if (!answer)
         return;
     const QString value = EbNoValue(*answer);
@@ -125,9 +131,12 @@ void ReceiverLink::ReadEbNo(int activePort, const QString &receiverTag)
     const bool written = (!line || log.write(*line)) && log.close();
     channel().close();
     if (!written) {
+        m_station.stats.logWriteFailed(LogKind::EbNo);
+        m_station.stats.readingFailed(LogKind::EbNo, receiver, !answer->isEmpty());
         showReadingFailure(log.errorNumber(), log.errorDescription());
         return;
     }
+    m_station.stats.ebNoRead(receiver, value, !answer->isEmpty());
     if (!settings.twoReceivers())
         return;
     if (receiverTag == QLatin1String("R1"))
@@ -146,13 +155,19 @@ void ReceiverLink::ReadMpeg(const QString &receiverTag)
     else if (receiverTag == QLatin1String("2"))
         m_station.ActivePort = settings.Receiver2Port;
     DailyLogFile log;
+    const int receiver = receiverTag == QLatin1String("1") ? 1 : receiverTag == QLatin1String("2") ? 2 : 0;
     const std::optional<QByteArray> answer =
-        readInto(log, QStringLiteral("MP"), m_station.ActivePort, QStringLiteral("R M"));
+        readInto(log, LogKind::Mpeg, receiver, m_station.ActivePort, QStringLiteral("R M"));
     if (!answer)
         return;
     const QByteArray entry = mpegLogEntry(m_station.clock().now().time(), settings.TwoReceivers, receiverTag, *answer);
     const bool written = log.write(entry) && log.close();
     channel().close();
-    if (!written)
+    if (!written) {
+        m_station.stats.logWriteFailed(LogKind::Mpeg);
+        m_station.stats.readingFailed(LogKind::Mpeg, receiver, !answer->isEmpty());
         showReadingFailure(log.errorNumber(), log.errorDescription());
+        return;
+    }
+    m_station.stats.mpegRead(receiver, !answer->isEmpty());
 }

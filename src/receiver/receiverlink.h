@@ -1,5 +1,7 @@
 #pragma once
 
+#include "station/stationstats.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -53,7 +55,8 @@ private:
     // Opens the port and the log, writes the query and collects the answer.
     // Nothing when a step failed; the port and the log are closed then and
     // the error window has been shown.
-    std::optional<QByteArray> readInto(DailyLogFile &log, const QString &logPrefix, int port, const QString &query);
+    // The failure is counted for the receiver (1 or 2; 0 counts nothing).
+    std::optional<QByteArray> readInto(DailyLogFile &log, LogKind reading, int receiver, int port, const QString &query);
     void showReadingFailure(int number, const QString &description);
 
     Station &m_station;

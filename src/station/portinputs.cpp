@@ -22,10 +22,12 @@ std::optional<QString> PortInputs::ReadPortInputs()
 
     if (InputBits < 16) {
         AlarmLatched = 0;
+        m_station.stats.alarm(false);
     } else {
         InputBits -= 16;
         if (AlarmLatched == 0) {
             AlarmLatched = 1;
+            m_station.stats.alarm(true);
             m_station.WriteActivityLog(QStringLiteral("Alarm"));
             label = QStringLiteral("Alarm");
         }
@@ -57,13 +59,16 @@ std::optional<QString> PortInputs::setClock()
         ShowErrorMessage(QStringLiteral("The clock was not set: the reset time \"%1\" with the hour %2 is not a time "
                                         "of day. Enter the reset time as MM:SS in SetUp.")
                              .arg(reset, old.left(2)));
+        m_station.stats.clockSet(ClockSetResult::Invalid);
         return std::nullopt;
     }
     QString error;
     if (!clock.setTimeOfDay(QTime::fromMSecsSinceStartOfDay(*seconds * 1000), &error)) {
         ShowErrorMessage(QStringLiteral("The clock was not set to %1: %2").arg(wanted, error));
+        m_station.stats.clockSet(ClockSetResult::Refused);
         return std::nullopt;
     }
+    m_station.stats.clockSet(ClockSetResult::Set);
     m_station.WriteActivityLog(QStringLiteral("Time Set ") + old);
     return QStringLiteral("Time Set");
 }

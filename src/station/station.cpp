@@ -4,6 +4,7 @@
 #include "platform/clock.h"
 #include "platform/errorreport.h"
 #include "platform/filewrite.h"
+#include "platform/journal.h"
 #include "platform/paths.h"
 #include "platform/parallelport.h"
 
@@ -19,7 +20,7 @@ bool failFile(const QString &reason, QString *error)
 } // namespace
 
 Station::Station(Clock &clock, std::unique_ptr<ParallelPort> port, QObject *parent)
-    : QObject(parent), m_clock(clock), m_port(std::move(port))
+    : QObject(parent), stats(clock), m_clock(clock), m_port(std::move(port))
 {
 }
 
@@ -70,7 +71,14 @@ void Station::WritePortBits()
     m_port->writeData(portByte());
 }
 
-void Station::WriteActivityLog(const QString &activityText)
+void Station::WriteActivityLog(const QString &activityText, int receiver)
 {
-    ::WriteActivityLog(settings, m_clock.now(), activityText);
+    if (settings.ActivityLogOn != 1)
+        return;
+    // The journal and the status page have the line even when the file
+    // could not take it.
+    if (!::WriteActivityLog(settings, m_clock.now(), activityText))
+        stats.logWriteFailed(LogKind::Activity);
+    stats.activityLine(activityText);
+    Journal::send(Journal::Info, activityText, receiver);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "station/stationstats.h"
 #include "station/switchlist.h"
 #include "schedule/schedulestore.h"
 #include "platform/serialchannel.h"
@@ -37,6 +38,8 @@ public:
     const ScheduleStore &store() const { return m_store; }
 
     StationSettings settings;
+    // What the status server reports; changed where the events happen.
+    StationStats stats;
 
     // Rebuilds a receiver's list from the schedule file and the clock. A
     // switch time that is no time of day is left out and reported.
@@ -51,8 +54,9 @@ public:
     quint8 portByte() const;
     void WritePortBits();
 
-    // An activity-log line now, when the activity log is on.
-    void WriteActivityLog(const QString &activityText);
+    // An activity-log line now, when the activity log is on; the line also
+    // goes to the journal, with the receiver (1 or 2) it concerns, if any.
+    void WriteActivityLog(const QString &activityText, int receiver = 0);
 
     // Makes the serial control of each window that talks to a receiver;
     // tests put a simulated receiver here.

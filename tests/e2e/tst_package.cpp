@@ -102,11 +102,13 @@ void tst_Package::initTestCase()
 void tst_Package::contentsAndRelations()
 {
     for (const char *path : {"/usr/bin/kestrelpoint-receiver-sim", "/usr/share/doc/kestrelpoint/README.md",
-                             "/usr/share/doc/kestrelpoint/Kestrelpoint.hlp"})
+                             "/usr/share/doc/kestrelpoint/Kestrelpoint.hlp",
+                             "/usr/share/kestrelpoint/prometheus/kestrelpoint-alerts.yml"})
         QVERIFY2(QFileInfo(root(QLatin1String(path))).isFile(), path);
     for (const auto &[name, package] : std::initializer_list<std::pair<const char *, const char *>>{
              {"Depends", "libqt6core6"}, {"Depends", "libqt6serialport6"}, {"Depends", "libqt6charts6"},
-             {"Depends", "qt6-qpa-plugins"}, {"Recommends", "libcap2-bin"}, {"Recommends", "adduser"}}) {
+             {"Depends", "qt6-qpa-plugins"}, {"Depends", "libmicrohttpd12"}, {"Recommends", "libcap2-bin"},
+             {"Recommends", "adduser"}}) {
         const QString relation = field(m_info, QLatin1String(name), ":");
         const QRegularExpression named(QStringLiteral("(^|[,|]) *%1( |,|$|\\()").arg(QLatin1String(package)));
         QVERIFY2(named.match(relation).hasMatch(), qPrintable(QLatin1String(name) + QStringLiteral(": ") + relation));

@@ -7,11 +7,7 @@
 
 #include <algorithm>
 #include <csignal>
-#include <cstring>
 
-#include <poll.h>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 // The real program under a supervisor of the test's own: a datagram socket
@@ -20,37 +16,6 @@
 // station's record of starts and ends, and the command line.
 
 namespace {
-
-// systemd's side of the notify protocol: one datagram per message, on a
-// socket in the run's temporary folder.
-class NotifySocket
-{
-public:
-    explicit NotifySocket(const QString &path) : m_path(path)
-    {
-        sockaddr_un address = {};
-        address.sun_family = AF_UNIX;
-        std::strncpy(address.sun_path, QFile::encodeName(path).constData(), sizeof address.sun_path - 1);
-        m_fd = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-        m_bound = ::bind(m_fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
-    }
-    ~NotifySocket() { ::close(m_fd); }
-    bool valid() const { return m_bound; }
-    QString path() const { return m_path; }
-    // The next message, or empty when none comes within ms.
-    QByteArray next(int ms)
-    {
-        pollfd p = {m_fd, POLLIN, 0};
-        char buffer[4096];
-        const ssize_t n = ::poll(&p, 1, ms) == 1 ? ::recv(m_fd, buffer, sizeof buffer, 0) : 0;
-        return n > 0 ? QByteArray(buffer, int(n)) : QByteArray();
-    }
-
-private:
-    QString m_path;
-    int m_fd = -1;
-    bool m_bound = false;
-};
 
 // Every start of a run is on the same faked day.
 const QString kMonday = QStringLiteral("2027-12-06 10:00:00");
@@ -264,6 +229,8 @@ void tst_Supervision::commandLineAnswersWithoutADisplay_data()
                                     << "kestrelpoint: Unknown option 'bogus'.\nTry 'kestrelpoint --help'.";
     QTest::newRow("stray argument") << QStringList{"schedule.dat"} << 2
                                     << "kestrelpoint: Unexpected argument 'schedule.dat'.";
+    QTest::newRow("a status address by name") << QStringList{"--status-listen", "localhost:7845"} << 2
+                                              << "kestrelpoint: --status-listen needs ADDRESS:PORT with a numeric IP";
     QTest::newRow("no display: not a crash") << QStringList() << 1
                                              << "kestrelpoint: There is no display to show the windows on";
 }

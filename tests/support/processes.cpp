@@ -7,6 +7,13 @@
 #include <QRegularExpression>
 #include <QtTest>
 
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstring>
+
 QByteArray readAll(const QString &path)
 {
     QFile f(path);
@@ -40,6 +47,28 @@ Ran runTool(const QString &program, const QStringList &arguments, int timeoutMs,
     if (process.error() != QProcess::UnknownError)
         ran.err += process.errorString().toLocal8Bit();
     return ran;
+}
+
+NotifySocket::NotifySocket(const QString &path) : m_path(path)
+{
+    sockaddr_un address = {};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, QFile::encodeName(path).constData(), sizeof address.sun_path - 1);
+    m_fd = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    m_bound = ::bind(m_fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
+}
+
+NotifySocket::~NotifySocket()
+{
+    ::close(m_fd);
+}
+
+QByteArray NotifySocket::next(int ms)
+{
+    pollfd p = {m_fd, POLLIN, 0};
+    char buffer[4096];
+    const ssize_t n = ::poll(&p, 1, ms) == 1 ? ::recv(m_fd, buffer, sizeof buffer, 0) : 0;
+    return n > 0 ? QByteArray(buffer, int(n)) : QByteArray();
 }
 
 SimulatedReceiver::SimulatedReceiver(const QStringList &arguments)

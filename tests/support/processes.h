@@ -21,6 +21,24 @@ struct Ran
 Ran runTool(const QString &program, const QStringList &arguments, int timeoutMs = 30000,
             const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment(), const QString &folder = {});
 
+// systemd's side of the notify protocol: one datagram per message, on a
+// socket in the run's temporary folder.
+class NotifySocket
+{
+public:
+    explicit NotifySocket(const QString &path);
+    ~NotifySocket();
+    bool valid() const { return m_bound; }
+    QString path() const { return m_path; }
+    // The next message, or empty when none comes within ms.
+    QByteArray next(int ms);
+
+private:
+    QString m_path;
+    int m_fd = -1;
+    bool m_bound = false;
+};
+
 // A simulated receiver on its own pseudo-terminal, ended when this goes.
 class SimulatedReceiver
 {

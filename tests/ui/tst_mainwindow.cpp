@@ -120,6 +120,7 @@ private Q_SLOTS:
             {"mnuSaveFiles", "Save Schedules and Source Codes to Floppy", "", ""},
             {"mnuFileExit", "E&xit", "", ""},
             {"mnuSetUp", "&SetUp", "frmSetUp", "Kestrelpoint SetUp"},
+            {"mnuRemoteStatus", "&Remote Status", "frmRemoteStatus", "Remote Status"},
             {"mnuProgramSourceCodes", "&ProgramSourceCodes", "frmProgramSourceCodes", "Program Source Codes"},
             {"mnuSchedule", "&Schedules", "frmSchedule", "Switch Schedule"},
             {"mnuSetReceiver", "Set &Receiver", "frmSetReceiver", "Set Receiver"},

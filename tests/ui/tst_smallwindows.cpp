@@ -1,15 +1,21 @@
+#include "http.h"
 #include "windows.h"
 
+#include "engine/switchengine.h"
+#include "monitor/statusmonitor.h"
 #include "platform/rtf.h"
+#include "receiver/receiverlink.h"
 #include "ui/frmabout.h"
 #include "ui/frmhelp.h"
 #include "ui/frmprogramsourcecodes.h"
+#include "ui/frmremotestatus.h"
 #include "ui/frmweeklyschedule.h"
 
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
+#include <QSpinBox>
 #include <QTextEdit>
 
 namespace {
@@ -28,7 +34,8 @@ QStringList codes(QWidget *window)
 
 } // namespace
 
-// The about box, the help window, the source codes and the weekly switch schedule.
+// The about box, the help window, the source codes, the weekly switch
+// schedule and the remote status settings.
 class tst_SmallWindows : public QObject
 {
     Q_OBJECT
@@ -148,6 +155,46 @@ private Q_SLOTS:
         QCOMPARE(list->count(), 2);
         w->BuildWeeklySchedule();
         QCOMPARE(list->count(), 1);
+    }
+
+    // Apply saves what the window shows and serves at once; an address that
+    // is not this computer's own is warned of, a name is refused.
+    void remoteStatusIsSavedAndServed_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<bool>("serve");
+        QTest::addColumn<QString>("said"); // a part of what the window or the error window says
+        QTest::newRow("this computer only, served") << "127.0.0.1" << true << "127.0.0.1 lets only this computer in.";
+        QTest::newRow("every address, typed: the window warns")
+            << "0.0.0.0" << false << "0.0.0.0 is not this computer's loopback address: anyone on the network";
+        QTest::newRow("a name is refused, nothing saved") << "localhost" << false << "\"localhost\" is not an IP address.";
+    }
+
+    void remoteStatusIsSavedAndServed()
+    {
+        QFETCH(QString, address);
+        QFETCH(bool, serve);
+        QFETCH(QString, said);
+        WindowStation s;
+        ReceiverLink link(s.station);
+        SwitchEngine engine(s.station, link);
+        StatusMonitor monitor(s.station, engine);
+        auto *w = shown(new frmRemoteStatus(monitor));
+        control<QLineEdit>(w, "txtAddress")->setText(address);
+        const quint16 port = freeLoopbackPort();
+        control<QSpinBox>(w, "txtPort")->setValue(port);
+        if (serve)
+            press(w, "chkServe");
+        press(w, "cmdApply");
+        const QString shown = control<QLabel>(w, "lblReach")->text() + s.home.errors.join(QLatin1Char('\n'));
+        QVERIFY2(shown.contains(said), qPrintable(shown));
+        const bool saved = !said.endsWith(QLatin1String("is not an IP address."));
+        QCOMPARE(s.home.read(QStringLiteral("RemoteStatus.ini")),
+                 saved ? QStringLiteral("enabled=%1\naddress=%2\nport=%3\n").arg(int(serve)).arg(address).arg(port).toLatin1()
+                       : QByteArray());
+        QCOMPARE(monitor.serving().has_value(), serve);
+        QCOMPARE(control<QLabel>(w, "lblState")->text().startsWith(QStringLiteral("Answering on http://127.0.0.1:%1/").arg(port)),
+                 serve);
     }
 };
 

@@ -6,6 +6,7 @@
 
 #include "app/mnumenu.h"
 #include "engine/switchengine.h"
+#include "monitor/statusmonitor.h"
 #include "platform/clock.h"
 #include "platform/codec.h"
 #include "platform/errorreport.h"
@@ -30,6 +31,7 @@
 #include "ui/frmscheduleconflicts.h"
 #include "ui/frmsetreceiver.h"
 #include "ui/frmsetup.h"
+#include "ui/frmremotestatus.h"
 #include "ui/frmweeklyschedule.h"
 
 #include <QAbstractButton>
@@ -38,6 +40,8 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <cmath>
@@ -294,5 +298,35 @@ int main(int argc, char *argv[])
     save(&help, QStringLiteral("help.png"));
     frmAbout about(station);
     save(&about, QStringLiteral("about.png"));
+
+    // SetUp > Remote Status serving on this computer, and the page it serves
+    // as headless Chromium shows it. The switches stand in for the engine's
+    // reports.
+    StationStats &stats = station.stats;
+    stats.switchDone(1, QStringLiteral("Morning Drive"), QDateTime(clock.today(), QTime(6, 0)), SwitchOutcome::Sent);
+    stats.switchDone(2, QStringLiteral("Classical Hour"), QDateTime(clock.today(), QTime(9, 0)), SwitchOutcome::Sent);
+    stats.errorShown(QStringLiteral("2  No such file or directory: /dev/ttyS1 Command not sent."));
+    RemoteStatusSettings remote;
+    remote.enabled = true;
+    if (!RemoteStatusFile::write(home + QLatin1Char('/') + RemoteStatusFile::kName, remote, &error))
+        qFatal("%s", qPrintable(error));
+    main.statusMonitor().start();
+    frmRemoteStatus remoteStatus(main.statusMonitor());
+    save(&remoteStatus, QStringLiteral("remote-status.png"));
+    const std::optional<ListenAddress> serving = main.statusMonitor().serving();
+    if (!serving || QStandardPaths::findExecutable(QStringLiteral("chromium")).isEmpty()) {
+        std::fprintf(stderr, "no status page picture: the server did not start or chromium is missing\n");
+        return 0;
+    }
+    const QString page = g_folder + QStringLiteral("/status-page.png");
+    QProcess chromium;
+    chromium.start(QStringLiteral("chromium"),
+                   {"--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
+                    "--disable-background-networking", "--disable-component-update", "--disable-sync",
+                    "--user-data-dir=" + home + "/chromium", "--hide-scrollbars", "--window-size=1100,820",
+                    "--screenshot=" + page, QStringLiteral("http://%1/").arg(serving->text())});
+    if (!chromium.waitForFinished(60000) || !QFile::exists(page))
+        qFatal("chromium took no picture of the status page");
+    std::printf("%s\n", qPrintable(page));
     return 0;
 }
