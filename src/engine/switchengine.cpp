@@ -305,11 +305,15 @@ bool SwitchEngine::carryOut(int receiver, Occurrence &o)
     // off for a tick before the next start, so that the device sees both.
     if (wantsStart && inTime && (s.RemoteStartOn ? s.offAtMs <= m_monoMs + 1000 : s.offTick == m_ticks))
         return false;
-    if (!o.sent || (wantsStart && !inTime))
+    const bool skipped = !o.sent || (wantsStart && !inTime);
+    if (skipped)
         logOccurrence(QStringLiteral("Skipped"), o, receiver);
     if (wantsStart && inTime)
         remoteStartOn(receiver, o, schedule);
     o.done = true;
+    m_station.stats.switchDone(receiver, o.name, o.at.toLocalTime(),
+                               skipped ? SwitchOutcome::Skipped
+                                       : (o.sentOk ? SwitchOutcome::Sent : SwitchOutcome::Failed));
     return true;
 }
 
@@ -412,8 +416,10 @@ void SwitchEngine::listRebuilt(int receiver)
                 stopCycle(receiver);
             }
         }
-        if (armed && !rebound)
+        if (armed && !rebound) {
             logOccurrence(QStringLiteral("Cancelled"), o, receiver);
+            m_station.stats.switchDone(receiver, o.name, o.at.toLocalTime(), SwitchOutcome::Cancelled);
+        }
         s.followed.removeAt(i);
     }
     if (moved)
@@ -440,10 +446,11 @@ void SwitchEngine::showCountdown(int receiver)
 }
 
 // "Skipped Noon 12:00:00": what befell a switch, with its time as scheduled.
-void SwitchEngine::logOccurrence(const QString &what, const Occurrence &o, int)
+void SwitchEngine::logOccurrence(const QString &what, const Occurrence &o, int receiver)
 {
     m_station.WriteActivityLog(what + QLatin1Char(' ') + o.name + QLatin1Char(' ')
-                               + QTime::fromMSecsSinceStartOfDay(o.seconds * 1000).toString(QStringLiteral("HH:mm:ss")));
+                                   + QTime::fromMSecsSinceStartOfDay(o.seconds * 1000).toString(QStringLiteral("HH:mm:ss")),
+                               receiver);
 }
 
 void SwitchEngine::remoteStartOn(int receiver, const Occurrence &o, const ScheduleRecord &schedule)
@@ -472,7 +479,8 @@ void SwitchEngine::remoteStartOn(int receiver, const Occurrence &o, const Schedu
     // clock set meanwhile neither cuts nor stretches it.
     s.offAtMs = m_monoMs + std::max<qint64>(o.at.toMSecsSinceEpoch() + duration * 1000LL - m_nowMs, 1000);
     s.RemoteStartOn = true;
-    m_station.WriteActivityLog(QStringLiteral("Remote Start %1 On").arg(receiver));
+    m_station.WriteActivityLog(QStringLiteral("Remote Start %1 On").arg(receiver), receiver);
+    m_station.stats.remoteStart(receiver, true);
     Q_EMIT remoteStartShown(receiver, true);
 }
 
@@ -490,8 +498,9 @@ void SwitchEngine::outputOff(int receiver)
     s.offTick = m_ticks;
     m_station.PortBits[receiver == 2 ? 6 : 5] = 0;
     m_station.WritePortBits();
+    m_station.stats.remoteStart(receiver, false);
     Q_EMIT remoteStartShown(receiver, false);
-    m_station.WriteActivityLog(QStringLiteral("Remote Start %1 Off").arg(receiver));
+    m_station.WriteActivityLog(QStringLiteral("Remote Start %1 Off").arg(receiver), receiver);
 }
 
 void SwitchEngine::endOutputs()
@@ -527,6 +536,11 @@ void SwitchEngine::switchCycle(int receiver)
         return;
     ReceiverState &s = m_receivers[index(receiver)];
     if (s.SwitchPass != 2) {
+        // The first send is due as many seconds before the switch as the
+        // arming window's lower edge.
+        if (!o->sent)
+            m_station.stats.firstSendDelay(
+                receiver, (m_nowMs - o->at.toMSecsSinceEpoch()) / 1000.0 + kArming[index(receiver)].above);
         const int record = o->record;
         const bool sent = m_link.SwitchReceiver(receiver, record);
         if ((o = cycleOccurrence(receiver))) {

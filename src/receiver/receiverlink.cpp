@@ -73,7 +73,8 @@ bool ReceiverLink::SwitchReceiver(int receiver, int record)
     const bool sent = SendCommand(settings.receiverPort(receiver), *sendText);
     // The line is logged even when the send failed: the error window has
     // said so, and the second send of the cycle tries again.
-    m_station.WriteActivityLog(switchActivityText(receiver, settings.TwoReceivers, schedule.PgmName, *sendText));
+    m_station.WriteActivityLog(switchActivityText(receiver, settings.TwoReceivers, schedule.PgmName, *sendText),
+                               receiver);
     return sent;
 }
 

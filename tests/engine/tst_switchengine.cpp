@@ -144,6 +144,13 @@ private Q_SLOTS:
         QCOMPARE(rig.outputs,
                  (QList<QPair<QDateTime, quint8>>{{at("11:59:40"), 0}, {at("12:00:00"), 32}, {at("12:00:01.050"), 0}}));
         QCOMPARE(rig.log("MP"), QByteArray("11:59:51\r\nMPEG locked\r\n>\r\n"));
+        // Counted for the status server: one switch sent, its first send on
+        // time, one remote start.
+        const ReceiverFigures &counted = rig.station.stats.figures().receivers[0];
+        QCOMPARE(counted.switches, (std::array<quint64, 4>{1, 0, 0, 0}));
+        QCOMPARE(counted.firstSendCount, quint64(1));
+        QCOMPARE(counted.firstSendSum, 0.0);
+        QCOMPARE(counted.remoteStarts, quint64(1));
     }
 
     // What a run switches and logs. The run "A .. B" goes from A to B; a step
@@ -260,6 +267,14 @@ private Q_SLOTS:
         // A device sees every start and every end: each is a change of the
         // output byte that lasts a tick at least.
         QCOMPARE(rig.outputs.size() - 1, activity.filter(QRegularExpression("Remote Start . O(n|ff)$")).size());
+        // Each switch ends once, and a skipped one is counted as such.
+        std::array<quint64, 4> outcomes{};
+        for (const ReceiverFigures &counted : rig.station.stats.figures().receivers) {
+            for (int i = 0; i < 4; ++i)
+                outcomes[i] += counted.switches[i];
+        }
+        QCOMPARE(std::accumulate(outcomes.begin(), outcomes.end(), quint64(0)), quint64(schedules.size()));
+        QCOMPARE(outcomes[int(SwitchOutcome::Skipped)], quint64(activity.filter(" Skipped ").size()));
     }
 
     // Daylight saving: the countdown, the commands and the start go by
@@ -385,6 +400,8 @@ private Q_SLOTS:
         activity.removeAll(QString());
         activity.replaceInStrings(" SETAUDIO 2 S ENG 7", "");
         QTEST(activity, "activity");
+        const auto &counted = rig.station.stats.figures().receivers;
+        QCOMPARE(counted[0].switches[int(SwitchOutcome::Cancelled)], quint64(activity.filter(" Cancelled ").size()));
         QVERIFY(!rig.engine.switchTimerArmed(1) && !rig.engine.switchTimerArmed(2));
     }
 
