@@ -55,11 +55,14 @@ bool StatusMonitor::listen(const ListenAddress &address)
 {
     stop();
     // After a restart the page draws the day's readings from the start; the
-    // log is read here, once, never on the clock tick.
+    // log is read here, once, never on the clock tick, and only its first
+    // megabytes (a day of readings is a few hundred kilobytes): a log grown
+    // huge by a fault costs no more.
+    constexpr qint64 kLogHead = 4 << 20;
     const QDate today = m_station.clock().today();
-    QByteArray log;
-    if (FileRead::whole(Paths::logFile(QStringLiteral("EB"), today), log, nullptr))
-        m_station.stats.takeEbNoLog(SplitLogLines(log), today);
+    const FileRead::Head log = FileRead::head(Paths::logFile(QStringLiteral("EB"), today), kLogHead);
+    if (log.error.isEmpty())
+        m_station.stats.takeEbNoLog(SplitLogLines(log.bytes), today);
     // The first snapshot is there before the first request can come.
     m_publisher.setActive(true);
     QString reason;
