@@ -68,7 +68,7 @@ void StatusPublisher::publish(qint64 steady)
         out.hasNext = next.NextRecord != 0;
         if (out.hasNext) {
             out.nextName = next.NextSwitchName.trimmed();
-            out.nextAt = QDateTime(next.NextSwitchDate, QTime::fromMSecsSinceStartOfDay(next.NextSwitchSeconds * 1000));
+            out.nextAt = next.NextSwitchAt.toLocalTime();
         }
         out.remoteStartOn = m_engine.remoteStartOn(r);
     }

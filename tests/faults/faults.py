@@ -34,8 +34,8 @@ FAULTS = {
                         "with one receiver, receiver-2 schedules are dropped"),
     "countdown-space": ("switchlist.cpp", "(h < 10 ? QStringLiteral(\" \") : QString())", "QString()",
                         "the countdown loses the space before one-digit hours"),
-    "sort-case": ("switchlist.cpp", "QStringView(b.sortText).mid(18), Qt::CaseInsensitive",
-                  "QStringView(b.sortText).mid(18), Qt::CaseSensitive", "equal moments sort by case"),
+    "sort-case": ("switchlist.cpp", ".mid(18), Qt::CaseInsensitive)", ".mid(18), Qt::CaseSensitive)",
+                  "equal moments sort by case"),
     "hour-24": ("switchlist.cpp", "values[0] > 23", "values[0] > 24", "24:00:00 counts as a time"),
     # Activity log and housekeeping
     "log-one-space": ("activitylog.cpp", "QStringLiteral(\"  \") + activityText", "QStringLiteral(\" \") + activityText",
@@ -354,8 +354,8 @@ FAULTS = {
                            "a data folder under a regular file gives no reason"),
     "two-receivers-2-9": ("switchlist.cpp", "(twoReceivers == 0 || r.Receiver == 1)", "(twoReceivers != 1 || r.Receiver == 1)",
                           "a receiver count of 2 to 9 routes as one receiver"),
-    "sort-by-text": ("switchlist.cpp", "return a.at < b.at;", "return a.sortText < b.sortText;",
-                     "the switch list sorts by the time's text"),
+    "sort-by-text": ("switchlist.cpp", "order.emplace_back(build.entries.at(i).at.toMSecsSinceEpoch(), i);",
+                     "order.emplace_back(0, i);", "the switch list sorts by name alone"),
     "dialout-hint-always": ("serialchannel.cpp", "!= 0 && errno == EACCES) {", "!= 0 || true) {",
                             "every port error blames the dialout group"),
     # The status server
