@@ -242,10 +242,8 @@ void SwitchEngine::followSwitches(int receiver)
 
 void SwitchEngine::follow(int receiver, const SwitchEntry &entry)
 {
-    if (Occurrence *o = find(receiver, entry.record, entry.at)) {
-        o->name = programName(entry);
+    if (find(receiver, entry.record, entry.at))
         return;
-    }
     Occurrence o;
     o.record = entry.record;
     o.at = entry.at;
@@ -385,16 +383,17 @@ void SwitchEngine::listRebuilt(int receiver)
     takeTime();
     const QList<SwitchEntry> &list = m_station.switchList(receiver);
     const bool inUse = receiver == 1 || m_station.settings.TwoReceivers == 1;
-    const auto listed = [&](int record, const QDateTime &at) {
-        return inUse && std::any_of(list.begin(), list.end(), [&](const SwitchEntry &e) {
-                   return e.record == record && e.at == at;
-               });
-    };
     const Occurrence *cycling = cycleOccurrence(receiver);
     std::optional<Occurrence> moved;
     for (qsizetype i = 0; i < s.followed.size();) {
         Occurrence &o = s.followed[i];
-        if (o.done || secondsTo(o.at) <= 0 || listed(o.record, o.at)) {
+        const auto entry = std::find_if(list.begin(), list.end(), [&](const SwitchEntry &e) {
+            return inUse && e.record == o.record && e.at == o.at;
+        });
+        // A schedule renamed meanwhile is logged by its new name.
+        if (entry != list.end())
+            o.name = programName(*entry);
+        if (o.done || secondsTo(o.at) <= 0 || entry != list.end()) {
             ++i;
             continue;
         }
@@ -434,13 +433,13 @@ void SwitchEngine::showCountdown(int receiver)
         if (o && o->done)
             continue;
         const int seconds = std::max(0, secondsTo(entry.at));
-        const QString name = programName(entry);
-        if (seconds == s.shownCountdown && name == s.shownName)
+        // The text changes once a second, or with another next switch.
+        if (seconds == s.shownCountdown && entry.sortText == s.shownEntry)
             return;
         s.shownCountdown = seconds;
-        s.shownName = name;
-        Q_EMIT nextSwitchTextChanged(receiver, QStringLiteral("Next to Switch:  ") + name + QStringLiteral("  ")
-                                                   + FormatCountdown(seconds));
+        s.shownEntry = entry.sortText;
+        Q_EMIT nextSwitchTextChanged(receiver, QStringLiteral("Next to Switch:  ") + programName(entry)
+                                                   + QStringLiteral("  ") + FormatCountdown(seconds));
         return;
     }
 }

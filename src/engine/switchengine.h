@@ -104,7 +104,7 @@ private:
         int EbNoDone = 0;
         // What the next-switch line shows now.
         int shownCountdown = INT_MIN;
-        QString shownName;
+        QString shownEntry; // its sortText: the day, the time and the name
     };
 
     static int index(int receiver) { return receiver == 2 ? 1 : 0; }
