@@ -71,11 +71,11 @@ QString programName(const SwitchEntry &entry)
 
 // After those of the same instant: in list order.
 template <typename Occurrence>
-void insertInOrder(QList<Occurrence> &followed, Occurrence o)
+Occurrence &insertInOrder(QList<Occurrence> &followed, Occurrence o)
 {
     const auto later = std::upper_bound(followed.begin(), followed.end(), o.at,
                                         [](const QDateTime &at, const Occurrence &other) { return at < other.at; });
-    followed.insert(later, std::move(o));
+    return *followed.insert(later, std::move(o));
 }
 
 } // namespace
@@ -221,8 +221,7 @@ void SwitchEngine::followSwitches(int receiver)
     for (const SwitchEntry &entry : list) {
         if (nextFollowed && secondsTo(entry.at) > kFollowSeconds)
             break;
-        follow(receiver, entry);
-        nextFollowed = nextFollowed || !find(receiver, entry.record, entry.at)->done;
+        nextFollowed = !follow(receiver, entry).done || nextFollowed;
     }
     // The moments that have come, in order.
     for (Occurrence &o : s.followed) {
@@ -240,10 +239,10 @@ void SwitchEngine::followSwitches(int receiver)
     showCountdown(receiver);
 }
 
-void SwitchEngine::follow(int receiver, const SwitchEntry &entry)
+SwitchEngine::Occurrence &SwitchEngine::follow(int receiver, const SwitchEntry &entry)
 {
-    if (find(receiver, entry.record, entry.at))
-        return;
+    if (Occurrence *known = find(receiver, entry.record, entry.at))
+        return *known;
     Occurrence o;
     o.record = entry.record;
     o.at = entry.at;
@@ -251,7 +250,7 @@ void SwitchEngine::follow(int receiver, const SwitchEntry &entry)
     o.name = programName(entry);
     o.seconds = entry.seconds;
     o.lastCountdown = secondsTo(entry.at);
-    insertInOrder(m_receivers[index(receiver)].followed, std::move(o));
+    return insertInOrder(m_receivers[index(receiver)].followed, std::move(o));
 }
 
 SwitchEngine::Occurrence *SwitchEngine::find(int receiver, int record, const QDateTime &at)

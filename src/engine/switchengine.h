@@ -117,7 +117,7 @@ private:
     bool clockStepped() const;
     int secondsTo(const QDateTime &at) const;
     void followSwitches(int receiver);
-    void follow(int receiver, const SwitchEntry &entry);
+    Occurrence &follow(int receiver, const SwitchEntry &entry);
     Occurrence *find(int receiver, int record, const QDateTime &at);
     Occurrence *cycleOccurrence(int receiver);
     bool shadowed(int receiver, const Occurrence &o) const;

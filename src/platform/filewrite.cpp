@@ -24,6 +24,18 @@ bool fail(QString *error, int err, const QString &path)
         *error = errnoReportText(err, path);
     return false;
 }
+
+bool writeAll(int fd, const QByteArray &bytes)
+{
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno != EINTR)
+            return false;
+        done += std::max<ssize_t>(n, 0);
+    }
+    return true;
+}
 } // namespace
 
 bool FileWrite::append(const QString &path, const QByteArray &bytes, QString *error)
@@ -32,17 +44,10 @@ bool FileWrite::append(const QString &path, const QByteArray &bytes, QString *er
     const int fd = ::open(native.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0)
         return fail(error, errno, path);
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            const int err = errno;
-            ::close(fd);
-            return fail(error, err, path);
-        }
-        done += n;
+    if (!writeAll(fd, bytes)) {
+        const int err = errno;
+        ::close(fd);
+        return fail(error, err, path);
     }
     if (::close(fd) != 0)
         return fail(error, errno, path);
@@ -100,18 +105,6 @@ QString finalTarget(const QString &path)
     for (int depth = 0; depth < 40 && info.isSymLink(); ++depth)
         info.setFile(info.symLinkTarget());
     return info.isSymLink() ? path : info.filePath();
-}
-
-bool writeAll(int fd, const QByteArray &bytes)
-{
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (n < 0 && errno != EINTR)
-            return false;
-        done += std::max<ssize_t>(n, 0);
-    }
-    return true;
 }
 
 } // namespace

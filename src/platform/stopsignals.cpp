@@ -49,11 +49,6 @@ void onForcedEndAlarm(int)
     forcedEnd(SIGTERM);
 }
 
-void onCrash(int signalNumber)
-{
-    forcedEnd(signalNumber);
-}
-
 bool install(int signalNumber, void (*handler)(int), int flags)
 {
     // A signal the starter chose to ignore stays ignored.
@@ -85,7 +80,7 @@ StopSignals::StopSignals(QObject *parent) : QObject(parent)
         m_caught.push_back(SIGALRM);
     // The crash's own signal again at once, with its core dump.
     for (int signalNumber : kCrashSignals) {
-        if (install(signalNumber, onCrash, SA_RESETHAND | SA_NODEFER))
+        if (install(signalNumber, forcedEnd, SA_RESETHAND | SA_NODEFER))
             m_caught.push_back(signalNumber);
     }
 }

@@ -172,7 +172,7 @@ EbNoDay loadEbNoDay(const QDate &day)
     bool complete = true;
     EbNoDay result = ebNoDayFromLog(file.contents, &complete);
     result.error = file.error;
-    if (file.cut || !complete)
+    if (file.cut() || !complete)
         result.partRead = PartReadLine(path, file.size);
     return result;
 }

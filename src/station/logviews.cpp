@@ -134,9 +134,8 @@ LogDayFile ReadLogDay(const QString &path)
     FileRead::Head head = FileRead::head(path, kLogReadLimit);
     file.error = head.error;
     file.size = head.size;
-    file.cut = head.cut();
     // The line the limit cut in two is left out, unless it is the only one.
-    if (const qsizetype end = head.bytes.lastIndexOf('\r'); file.cut && end >= 0)
+    if (const qsizetype end = head.bytes.lastIndexOf('\r'); head.cut() && end >= 0)
         head.bytes.truncate(end + 1);
     file.contents = std::move(head.bytes);
     return file;
@@ -159,7 +158,7 @@ LogDayLines LoadLogDay(const QString &logKind, const QString &logDateText, LogOr
     day.lines = SplitLogLines(file.contents, &complete);
     if (order == LogOrder::ByEvent)
         day.lines = SortByEvent(std::move(day.lines));
-    if (file.cut || !complete)
+    if (file.cut() || !complete)
         day.lines.prepend(PartReadLine(path, file.size));
     return day;
 }

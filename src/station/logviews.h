@@ -84,7 +84,8 @@ struct LogDayFile
     QByteArray contents;  // empty for a missing or empty file
     QString error;        // ErrorReportText when the file exists but cannot be read
     qint64 size = 0;      // the whole file's size
-    bool cut = false;     // only its first kLogReadLimit bytes were read
+    // Only its first kLogReadLimit bytes were read.
+    bool cut() const { return size > contents.size(); }
 };
 // The file's first kLogReadLimit bytes, up to the last whole line in them.
 LogDayFile ReadLogDay(const QString &path);
